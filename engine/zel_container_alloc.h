@@ -1,0 +1,33 @@
+#ifndef ZEL_CONTAINER_ALLOC_H
+#define ZEL_CONTAINER_ALLOC_H
+
+#include <cstdint>
+#include <new>
+
+#include "zel_fatal.h"
+
+// Slot arrays of the engine's containers. An allocation that fails, or a
+// capacity beyond 32 bits, ends the process with the containers' message.
+namespace zel_container {
+
+inline void failAllocation() { ZEL_fatal("pas assez de memoire pour allouer le vecteur "); }
+
+// A new array of capacity slots (none for 0); never returns null for capacity > 0.
+template <class T>
+T** allocateSlots(int64_t capacity) {
+  if (capacity <= 0) return nullptr;
+  if (capacity > INT32_MAX) failAllocation();
+  T** slots = new (std::nothrow) T*[static_cast<size_t>(capacity)];
+  if (slots == nullptr) failAllocation();
+  return slots;
+}
+
+// The capacity after one growth step: the step is at least one slot.
+inline int64_t grownCapacity(int32_t capacity, int32_t increment) {
+  const int32_t step = increment < 1 ? 1 : increment;
+  return static_cast<int64_t>(capacity) + step;
+}
+
+}  // namespace zel_container
+
+#endif

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the game need.
+# As root it installs what is missing; otherwise it prints the apt-get line.
+set -euo pipefail
+
+PACKAGES=(
+  cmake g++ make pkg-config
+  libsdl1.2-dev libsdl-net1.2-dev libsdl-mixer1.2-dev
+  googletest libgtest-dev libbenchmark-dev
+  xvfb xdotool
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "bootstrap: missing packages: ${missing[*]}" >&2
+  echo "bootstrap: run as root: apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+echo "bootstrap: installing ${missing[*]}"
+# A fresh machine may have no package lists yet: refresh them once and retry.
+if ! apt-get install -y --no-install-recommends "${missing[@]}"; then
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi
