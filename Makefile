@@ -30,7 +30,7 @@ test: build
 	$(CTEST) $(BUILD_DIR)
 
 test-sanitize: build-sanitize
-	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+	ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  $(CTEST) $(SANITIZE_BUILD_DIR)
 

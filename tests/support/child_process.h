@@ -1,6 +1,9 @@
 #ifndef TESTS_CHILD_PROCESS_H
 #define TESTS_CHILD_PROCESS_H
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -21,6 +24,17 @@ struct ChildResult {
 // Fork before SDL starts in the parent: a child of a threaded parent may
 // deadlock.
 ChildResult runInChild(const std::function<void()>& body, int timeoutMs = 30000);
+
+// Inside a child body: on a false condition, prints where and ends the child
+// with status 1, so that the parent's check on the status shows it.
+#define CHILD_CHECK(cond)                                                             \
+  do {                                                                                \
+    if (!(cond)) {                                                                    \
+      printf("CHILD_CHECK failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__);         \
+      fflush(stdout);                                                                 \
+      _exit(1);                                                                       \
+    }                                                                                 \
+  } while (0)
 
 // A readable summary for assertion messages.
 std::string describe(const ChildResult& r);

@@ -1,0 +1,182 @@
+#include "zel_grafbox_sdl.h"
+
+#include <cstdio>
+
+#include "zel_fatal.h"
+#include "zel_pixel_sdl.h"
+
+SDL_Surface* ZEL_GrafboxSDL::screen = nullptr;
+int32_t ZEL_GrafboxSDL::profondeur = 0;
+uint32_t ZEL_GrafboxSDL::mdf = ZEL_GrafboxSDL::ANY_FORMAT;
+uint32_t ZEL_GrafboxSDL::creatMode = ZEL_GrafboxSDL::ANY_FORMAT;
+ZEL_Vector<ZEL_SurfaceSDL> ZEL_GrafboxSDL::all_surfaces_allocated;
+
+namespace {
+
+// SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE.
+const Uint32 INIT_FLAGS = 0x00100021;
+const uint32_t FULLSCREEN = 0x80000000;
+// The BMP header fields holding the image width and height.
+const long BMP_WIDTH_OFFSET = 18;
+const long BMP_HEIGHT_OFFSET = 22;
+
+SDL_Surface* surfaceOf(ZEL_Surface* s) { return static_cast<ZEL_SurfaceSDL*>(s)->getInternalData(); }
+
+// A rectangle whose position SDL reads as signed 16-bit: 65535 is -1.
+SDL_Rect positionedRect(unsigned short x, unsigned short y, unsigned short w, unsigned short h) {
+  SDL_Rect r;
+  r.x = static_cast<Sint16>(x);
+  r.y = static_cast<Sint16>(y);
+  r.w = w;
+  r.h = h;
+  return r;
+}
+
+uint32_t readLittleEndian32(const unsigned char* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// Reads the width and height fields of a BMP header; both stay 0 when the
+// file is too short to hold them.
+void readBmpSize(char* file, unsigned long* width, unsigned long* height) {
+  FILE* f = fopen(file, "rb");
+  if (f == nullptr) ZEL_fatalTo(stderr, "erreur d'ouverture du fichier %s", file);
+  unsigned char header[BMP_HEIGHT_OFFSET + 4];
+  if (fread(header, 1, sizeof header, f) == sizeof header) {
+    *width = readLittleEndian32(header + BMP_WIDTH_OFFSET);
+    *height = readLittleEndian32(header + BMP_HEIGHT_OFFSET);
+  }
+  fclose(f);
+}
+
+}  // namespace
+
+ZEL_GrafboxSDL::ZEL_GrafboxSDL(int width, int height, int depth, bool fullscreen)
+    : largeur(width), hauteur(height) {
+  profondeur = depth;
+  creatMode = ANY_FORMAT;
+  mdf = fullscreen ? (ANY_FORMAT | FULLSCREEN) : ANY_FORMAT;
+  if (SDL_Init(INIT_FLAGS) == -1) ZEL_fatal("impossible d'initialiser la SDL");
+}
+
+ZEL_GrafboxSDL::~ZEL_GrafboxSDL() {
+  SDL_FreeSurface(screen);
+  screen = nullptr;
+  SDL_Quit();
+}
+
+void ZEL_GrafboxSDL::openScreen(int width, int height, int depth) {
+  screen = SDL_SetVideoMode(width, height, depth, mdf);
+  if (screen == nullptr) {
+    ZEL_fatal("Impossible d'initialiser le mode graphique : %s.\n", SDL_GetError());
+  }
+  SDL_ShowCursor(SDL_DISABLE);
+}
+
+void ZEL_GrafboxSDL::init_graf() {
+  // The window opens in the desktop's depth, whatever was asked for.
+  profondeur = SDL_GetVideoInfo()->vfmt->BitsPerPixel;
+  openScreen(largeur, hauteur, profondeur);
+}
+
+void ZEL_GrafboxSDL::init_text() {}
+
+void ZEL_GrafboxSDL::setVideoMode(int width, int height, int depth, bool fullscreen) {
+  SDL_FreeSurface(screen);
+  if (fullscreen) mdf |= FULLSCREEN;  // never cleared again, on purpose
+  openScreen(width, height, depth);
+}
+
+void ZEL_GrafboxSDL::set_pix(int x, int y, unsigned char r, unsigned char g, unsigned char b) {
+  if (screen == nullptr || !zel_pixel::isInside(x, y, screen->w, screen->h)) return;
+  const Uint32 value = SDL_MapRGB(screen->format, r, g, b);
+  zel_pixel::LockGuard lock(screen);
+  if (lock.isLocked()) zel_pixel::write(screen, x, y, value);
+}
+
+void ZEL_GrafboxSDL::get_pix(int x, int y, unsigned char* r, unsigned char* g, unsigned char* b) {
+  *r = *g = *b = 0;
+  if (screen == nullptr || !zel_pixel::isInside(x, y, screen->w, screen->h)) return;
+  Uint32 value;
+  {
+    zel_pixel::LockGuard lock(screen);
+    if (!lock.isLocked()) return;
+    value = zel_pixel::read(screen, x, y);
+  }
+  Uint8 alpha;
+  SDL_GetRGBA(value, screen->format, r, g, b, &alpha);
+}
+
+void ZEL_GrafboxSDL::fill_screen(unsigned char r, unsigned char g, unsigned char b) {
+  fill_virtual(r, g, b);
+  SDL_Flip(screen);
+}
+
+void ZEL_GrafboxSDL::fill_virtual(unsigned char r, unsigned char g, unsigned char b) {
+  SDL_FillRect(screen, nullptr, SDL_MapRGBA(screen->format, r, g, b, 0));
+}
+
+void ZEL_GrafboxSDL::copy_virtual_to_screen() { SDL_Flip(screen); }
+
+// Screen and virtual screen are one surface: nothing to copy back.
+void ZEL_GrafboxSDL::copy_screen_to_virtual() { SDL_Flip(screen); }
+
+void ZEL_GrafboxSDL::show_pcx(char*) {}
+
+void ZEL_GrafboxSDL::show_bmp(char* file, unsigned long* width, unsigned long* height) {
+  const bool wantsSize = width != nullptr && height != nullptr;
+  if (wantsSize) {
+    fprintf(stderr, "je lis le bmp\n");
+    *width = *height = 0;
+    readBmpSize(file, width, height);
+  }
+  SDL_Surface* bitmap = SDL_LoadBMP_RW(SDL_RWFromFile(file, "rb"), 1);
+  if (bitmap == nullptr) {
+    fprintf(stderr, "impossible de charger le bmp %s : %s\n", file, SDL_GetError());
+    if (wantsSize) *width = *height = 0;
+    return;
+  }
+  if (bitmap->format->BytesPerPixel <= 1 && bitmap->format->palette != nullptr) {
+    SDL_Palette* p = bitmap->format->palette;
+    SDL_SetPalette(screen, SDL_LOGPAL | SDL_PHYSPAL, p->colors, 0, p->ncolors);
+  }
+  SDL_UpperBlit(bitmap, nullptr, screen, nullptr);
+  SDL_FreeSurface(bitmap);
+  SDL_Flip(screen);
+}
+
+void ZEL_GrafboxSDL::set_clipping(unsigned short x, unsigned short y, unsigned short w,
+                                  unsigned short h) {
+  SDL_Rect r = positionedRect(x, y, w, h);
+  SDL_SetClipRect(screen, &r);
+}
+
+void ZEL_GrafboxSDL::put_sprite(ZEL_Surface* s, unsigned short x, unsigned short y,
+                                unsigned short w, unsigned short h) {
+  SDL_Rect dst = positionedRect(x, y, w, h);
+  SDL_UpperBlit(surfaceOf(s), nullptr, screen, &dst);
+}
+
+void ZEL_GrafboxSDL::get_sprite(ZEL_Surface* s, unsigned short x, unsigned short y,
+                                unsigned short w, unsigned short h) {
+  SDL_Rect src = positionedRect(x, y, w, h);
+  SDL_UpperBlit(screen, &src, surfaceOf(s), nullptr);
+}
+
+void ZEL_GrafboxSDL::copy_virtual_to_virtual(ZEL_Surface* s) {
+  SDL_UpperBlit(surfaceOf(s), nullptr, screen, nullptr);
+}
+
+// Text layout comes with the bitmap font.
+void ZEL_GrafboxSDL::put_text(long, long, char*, ZEL_Font*, int, int, int, int) {}
+
+ZEL_Surface* ZEL_GrafboxSDL::getSurface(int width, int height) {
+  const int depth = screen != nullptr ? screen->format->BitsPerPixel : profondeur;
+  return getSurface(width, height, depth);
+}
+
+ZEL_Surface* ZEL_GrafboxSDL::getSurface(int width, int height, int depth) {
+  ZEL_SurfaceSDL* s = new ZEL_SurfaceSDL(static_cast<int>(creatMode), width, height, depth);
+  all_surfaces_allocated.add(s);
+  return s;
+}
