@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "zel_fatal.h"
+#include "zel_font.h"
 #include "zel_pixel_sdl.h"
 
 SDL_Surface* ZEL_GrafboxSDL::screen = nullptr;
@@ -167,8 +168,32 @@ void ZEL_GrafboxSDL::copy_virtual_to_virtual(ZEL_Surface* s) {
   SDL_UpperBlit(surfaceOf(s), nullptr, screen, nullptr);
 }
 
-// Text layout comes with the bitmap font.
-void ZEL_GrafboxSDL::put_text(long, long, char*, ZEL_Font*, int, int, int, int) {}
+// Characters advance by two fifths of the glyph cell and lines by three
+// quarters: glyphs sit inside transparent margins. The wrap test follows
+// each glyph and places the next one. All in signed 32 bits, on purpose.
+void ZEL_GrafboxSDL::put_text(long x, long y, char* text, ZEL_Font* font, int areaX, int /*areaY*/,
+                              int areaWidth, int /*areaHeight*/) {
+  const int32_t cellWidth = static_cast<int32_t>(font->getLargeur());
+  const int32_t cellHeight = static_cast<int32_t>(font->getHauteur());
+  const int32_t advance = (2 * cellWidth) / 5;
+  const int32_t lineStep = (3 * cellHeight) / 4;
+  const int32_t rightEdge = areaX + areaWidth - cellWidth;
+  const int32_t startX = static_cast<int32_t>(x);
+  int32_t cx = startX;
+  int32_t cy = static_cast<int32_t>(y);
+  for (const char* p = text; *p != '\0'; ++p) {
+    ZEL_Surface* glyph = font->getSurface(static_cast<unsigned char>(*p));
+    if (glyph == nullptr) continue;
+    put_sprite(glyph, static_cast<unsigned short>(cx), static_cast<unsigned short>(cy),
+               static_cast<unsigned short>(cellWidth), static_cast<unsigned short>(cellHeight));
+    if (cx + advance > rightEdge) {
+      cx = startX;
+      cy += lineStep;
+    } else {
+      cx += advance;
+    }
+  }
+}
 
 ZEL_Surface* ZEL_GrafboxSDL::getSurface(int width, int height) {
   const int depth = screen != nullptr ? screen->format->BitsPerPixel : profondeur;

@@ -1,0 +1,65 @@
+#ifndef ZEL_ANIM_DATA_H
+#define ZEL_ANIM_DATA_H
+
+#include <cstdint>
+
+#include "zel_rect.h"
+#include "zel_vector.h"
+
+class ZEL_Grafbox;
+class ZEL_Surface;
+class ZEL_Timer;
+
+// One animation as loaded from a .spr or GIF file: frames, one bound box
+// and one delay (in timer steps) per frame. Loaded once by the animation
+// lists and the font and shared read-only by every actor that plays it.
+// Any load failure ends the process with a message. The frames, boxes and
+// delays live as long as the process: destroying the object releases only
+// the object itself.
+class ZEL_AnimData {
+ public:
+  // Reads file as GIF when its name contains ".gif", else as .spr when it
+  // contains ".spr". timer converts GIF delays and may be null. No
+  // reference to file is retained.
+  ZEL_AnimData(const char* file, ZEL_Grafbox* grafbox, ZEL_Timer* timer);
+  ZEL_AnimData(const ZEL_AnimData&) = delete;
+  ZEL_AnimData& operator=(const ZEL_AnimData&) = delete;
+
+  void ReadSpr(const char* file);
+  void ReadGif(const char* file);
+  // Writes the animation as .spr; ends the process if any write fails.
+  void WriteSpr(const char* file);
+
+  // The box holding the non-black pixels of the w x h top-left area of s;
+  // the whole area when none is visible.
+  static void calculateOptimizedBoundBox(ZEL_Rect* r, ZEL_Surface* s, unsigned int w,
+                                         unsigned int h);
+
+  uint32_t getNbFrames() const { return nbFrames; }
+  uint32_t get_largeur() const { return largeur; }
+  uint32_t get_hauteur() const { return hauteur; }
+  ZEL_Vector<ZEL_Surface>* getFrames() { return &frames; }
+  ZEL_Vector<ZEL_Rect>* getBoundBoxes() { return &boundBoxes; }
+  ZEL_Vector<unsigned int>* getDelays() { return &delays; }
+
+ private:
+  class GifReader;      // byte reader over a GIF file's contents
+  struct GifControl;    // graphic control data waiting for the next image
+  struct GifColorTable;
+
+  void readGifFrame(GifReader& in, const char* file, const GifColorTable& global,
+                    const GifControl& control);
+  unsigned int gifDelayToSteps(uint16_t hundredths, const char* file);
+  void appendFrame(ZEL_Surface* frame);
+
+  uint32_t nbFrames;
+  ZEL_Vector<ZEL_Surface> frames;
+  ZEL_Vector<ZEL_Rect> boundBoxes;
+  ZEL_Vector<unsigned int> delays;
+  uint32_t largeur;
+  uint32_t hauteur;
+  ZEL_Timer* timer;
+  ZEL_Grafbox* grafbox;
+};
+
+#endif
