@@ -166,10 +166,14 @@ TEST(InputChildTest, UserEventsAndEventsBeforeTheBackEnd) {
     box.init_graf();
     SDL_Delay(50);
     SDL_PumpEvents();
-    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);  // before the back end: never applied
+    // Before the back end exists (it may, when earlier tests ran in this
+    // process): never applied.
+    const bool fresh = !ZEL_InputSDL::hasInstance();
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
     std::unique_ptr<ZEL_InputKeyboardSDL> keyboard(makeGameKeyboard());
     ZEL_InputImpl::update();
-    CHILD_CHECK(!keyboard->go_escape());
+    CHILD_CHECK(!fresh || !keyboard->go_escape());
+    keyboard->clearInput();
     CHILD_CHECK(ZEL_InputSDL::getInstance()->getNetSocket() == -1);
 
     pushUser(0, 5, "boom");
