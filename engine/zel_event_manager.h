@@ -38,8 +38,8 @@ class ZEL_Event {
 // a type) is not registered at all.
 class ZEL_EventManager {
  public:
-  static const int NB_EVENT_IDS = 65535;
-  static const int NB_EVENT_TYPES = 100;
+  static constexpr int NB_EVENT_IDS = 65535;
+  static constexpr int NB_EVENT_TYPES = 100;
 
   ZEL_EventManager();
   virtual ~ZEL_EventManager();

@@ -14,8 +14,8 @@
 class ZEL_InputSDL : private ZEL_InputImpl {
  public:
   // Key symbols the table holds, 0 .. NB_KEYS - 1 (all of SDL 1.2's).
-  static const int NB_KEYS = 400;
-  static const int NB_MOUSE_BUTTONS = 3;
+  static constexpr int NB_KEYS = 400;
+  static constexpr int NB_MOUSE_BUTTONS = 3;
 
   static ZEL_InputSDL* getInstance();
   // Whether the back end has been made yet.
