@@ -78,6 +78,17 @@ int ZEL_Actif::get_hauteur() {
   return currentSpriteAnim == nullptr ? 0 : static_cast<int>(currentSpriteAnim->get_hauteur());
 }
 
+void ZEL_Actif::setCurrentSpriteAnim(int index) {
+  if (index >= 0 && index < nbSpriteAnims) currentSpriteAnim = spriteAnims[index];
+}
+
+int ZEL_Actif::getCurrentSpriteAnimIndex() {
+  for (int32_t i = 0; i < nbSpriteAnims; ++i) {
+    if (spriteAnims[i] == currentSpriteAnim) return i;
+  }
+  return -1;
+}
+
 void ZEL_Actif::step() {
   if (stepCounter < stepPeriod) {
     ++stepCounter;

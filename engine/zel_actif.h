@@ -85,11 +85,20 @@ class ZEL_Actif {
   // Through the space (and its detector, when it has one).
   bool collision(ZEL_Actif* other);
 
+  // The action run by step(), and the index of the current animation in
+  // spriteAnims (-1 without one).
+  Action getCurrentAction() { return currentAction; }
+  int getCurrentSpriteAnimIndex();
+
   // Bookkeeping of the containers that hold the actor.
   void setSpaceIndex(int index) { spaceIndex = index; }
   void setPrivateFlag(bool p) { privateFlag = p; }
 
  protected:
+  // Makes animation index current; an index the list does not hold keeps
+  // the current one.
+  void setCurrentSpriteAnim(int index);
+
   int32_t xRef;
   int32_t yRef;
   int32_t xworld;
