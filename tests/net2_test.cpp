@@ -186,6 +186,15 @@ TEST_F(Net2Test, FullTcpBufferStopsTheThreadUntilRead) {
   EXPECT_EQ(receiveEvents, 3);
   EXPECT_EQ(c2Events, 1);
   EXPECT_EQ(readAll(c2), "x");
+
+  // Closing a full connection instead of reading it also lets the thread go on.
+  ASSERT_TRUE(sendAll(fd1, data.data(), data.size()));
+  ASSERT_TRUE(waitFor(NET2_TCPRECEIVEEVENT, c1, &e));
+  ASSERT_TRUE(sendAll(fd2, "z", 1));
+  EXPECT_TRUE(collectEvents(QUIET_MS).empty());
+  NET2_TCPClose(c1);
+  EXPECT_TRUE(waitFor(NET2_TCPRECEIVEEVENT, c2, &e));
+  EXPECT_EQ(readAll(c2), "z");
   close(fd1);
   close(fd2);
 }
@@ -360,6 +369,12 @@ TEST_F(Net2Test, WrongNumbersAndWrongKindsAreRefused) {
   EXPECT_EQ(NET2_TCPGetPeerAddress(server), nullptr);
   EXPECT_EQ(NET2_TCPRead(u, buf, sizeof buf), 0);
   EXPECT_EQ(NET2_UDPRead(server), nullptr);
+  for (int size : {0, -1, 65536}) {
+    EXPECT_EQ(NET2_UDPAcceptOn(freePort(SOCK_DGRAM), size), -1) << size;
+    EXPECT_STREQ(NET2_GetError(), CANT_OPEN_SOCKET);
+  }
+  EXPECT_EQ(NET2_TCPConnectTo(nullptr, tcpPort), -1);
+  EXPECT_STREQ(NET2_GetError(), "NET2: can't find that host name or address");
 
   // Closes of the other kind leave both sockets working.
   NET2_UDPClose(server);
@@ -382,9 +397,10 @@ TEST_F(Net2Test, WrongNumbersAndWrongKindsAreRefused) {
 }
 
 TEST(Net2RecordsTest, The1025thSocketIsRefusedAndAFreedNumberIsReused) {
-  // 1024 sockets need every descriptor below FD_SETSIZE, 0 to 2 included:
-  // the child moves its output above, fills the low descriptors while the
-  // layer starts (so its own sockets land above too), then frees them all.
+  // 1023 UDP sockets and one listening TCP socket fill the records. They need
+  // every descriptor below FD_SETSIZE, 0 to 2 included: the child moves its
+  // output above, fills the low descriptors while the layer starts (so its
+  // own sockets land above too), then frees them all.
   const int HIGH_FD = FD_SETSIZE + 100;
   const rlim_t NEEDED_FDS = FD_SETSIZE * 2;
   const int REUSED = 500;
@@ -418,11 +434,20 @@ TEST(Net2RecordsTest, The1025thSocketIsRefusedAndAFreedNumberIsReused) {
     dprintf(out, "unwatchable: %d %s\n", tcp, NET2_GetError());
     // The fillers, 0 to 2 and whatever else was inherited.
     for (int fd = 0; fd < FD_SETSIZE; ++fd) close(fd);
+    const uint16_t port = freePort(SOCK_STREAM);
     int opened = 0;
-    while (opened < MAX_SOCKETS && NET2_UDPAcceptOn(0, 16) == opened) ++opened;
+    while (opened < MAX_SOCKETS - 1 && NET2_UDPAcceptOn(0, 16) == opened) ++opened;
+    if (NET2_TCPAcceptOn(port) == opened) ++opened;
     dprintf(out, "opened %d\n", opened);
     const int next = NET2_UDPAcceptOn(0, 16);
     dprintf(out, "next: %d %s\n", next, NET2_GetError());
+    // A connection to the listening socket cannot get a record either.
+    const int client = plainConnect(port);
+    SDL_Event e;
+    if (client >= 0 && nextEvent(&e)) {
+      dprintf(out, "event %d on %d: %s\n", NET2_GetEventType(&e), NET2_GetSocket(&e),
+              NET2_GetEventError(&e));
+    }
     NET2_UDPClose(REUSED);
     int again = -1;
     waitUntil([&] { return (again = NET2_UDPAcceptOn(0, 16)) != -1; }, EVENT_LIMIT_MS);
@@ -438,6 +463,7 @@ TEST(Net2RecordsTest, The1025thSocketIsRefusedAndAFreedNumberIsReused) {
                        "unwatchable: -1 " + CANT_OPEN_SOCKET + "\n" +
                        "opened 1024\n" +
                        "next: -1 " + OUT_OF_MEMORY + "\n" +
+                       "event 0 on 1023: NET2: a TCP accept failed\n" +
                        "reused: " + std::to_string(REUSED) + "\n");
 }
 
