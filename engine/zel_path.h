@@ -11,12 +11,12 @@
 class ZEL_Path {
  public:
   // Orientations, as stored in `orientation`.
-  static const int32_t WEST = 0;
-  static const int32_t EAST = 1;
-  static const int32_t SOUTH = 2;
-  static const int32_t NORTH = 3;
+  static constexpr int32_t WEST = 0;
+  static constexpr int32_t EAST = 1;
+  static constexpr int32_t SOUTH = 2;
+  static constexpr int32_t NORTH = 3;
   // Moves shorter than this never turn the path.
-  static const int32_t MIN_TURN_PIXELS = 3;
+  static constexpr int32_t MIN_TURN_PIXELS = 3;
 
   ZEL_Path();
   virtual ~ZEL_Path();

@@ -15,7 +15,7 @@ class ZEL_Surface;
 class ZEL_Tile {
  public:
   // Largest tile side, in pixels, that a .tle record may announce.
-  static const int32_t MAX_SIDE = 4096;
+  static constexpr int32_t MAX_SIDE = 4096;
 
   explicit ZEL_Tile(ZEL_Grafbox* grafbox);
   ~ZEL_Tile();
@@ -54,7 +54,7 @@ class ZEL_Tile {
   ZEL_Surface* getSurface() const { return surface; }
 
  private:
-  static const int ATTRIBUTE_COUNT = 5;
+  static constexpr int ATTRIBUTE_COUNT = 5;
 
   bool readHeader(FILE* stream);
   bool readRecord(FILE* stream, FILE* shortBlockOut, bool withLineEnd);

@@ -18,8 +18,8 @@ class ZEL_TileMap {
  public:
   // A grid holds at most this many cells, and its world at most this many
   // pixels on each axis, so that every size stays within 32 bits.
-  static const uint32_t MAX_CELLS = 4194304;
-  static const int32_t MAX_WORLD_SIDE = 1 << 30;
+  static constexpr uint32_t MAX_CELLS = 4194304;
+  static constexpr int32_t MAX_WORLD_SIDE = 1 << 30;
 
   // Loads the tile set; the grid stays empty until ReadMap or setMap. No
   // reference to the file name is retained.
