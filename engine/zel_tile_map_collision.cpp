@@ -1,5 +1,6 @@
 // The tile map's answers about solid scenery: world-to-cell conversions,
 // the cell probes behind the actors' collision tests, and walkability.
+#include "zel_actif.h"
 #include "zel_tile.h"
 #include "zel_tile_map.h"
 
@@ -73,4 +74,29 @@ int ZEL_TileMap::canWalkAt(long x, long y) {
   if (column >= static_cast<long>(nb_colonnes) || row >= static_cast<long>(nb_lignes)) return 0;
   ZEL_Tile* tile = cellAt(static_cast<uint64_t>(column), static_cast<uint64_t>(row));
   return tile != nullptr && tile->IsWalkable() ? 1 : 0;
+}
+
+int ZEL_TileMap::collision_south(ZEL_Actif* actif) {
+  return collisionSouthAt(static_cast<int>(actif->getXworld()), static_cast<int>(actif->getYworld()),
+                          actif->get_largeur(), actif->get_hauteur());
+}
+
+int ZEL_TileMap::collision_north(ZEL_Actif* actif) {
+  return collisionNorthAt(static_cast<int>(actif->getXworld()), static_cast<int>(actif->getYworld()),
+                          actif->get_largeur(), actif->get_hauteur());
+}
+
+int ZEL_TileMap::collision_east(ZEL_Actif* actif) {
+  return collisionEastAt(static_cast<int>(actif->getXworld()), static_cast<int>(actif->getYworld()),
+                         actif->get_largeur(), actif->get_hauteur());
+}
+
+int ZEL_TileMap::collision_west(ZEL_Actif* actif) {
+  return collisionWestAt(static_cast<int>(actif->getXworld()), static_cast<int>(actif->getYworld()),
+                         actif->get_largeur(), actif->get_hauteur());
+}
+
+int ZEL_TileMap::can_walk(ZEL_Actif* actif, int dx, int dy) {
+  const long height = actif->get_hauteur();
+  return canWalkAt(actif->getXworld() + dx, actif->getYworld() + height / 2 + dy);
 }

@@ -11,17 +11,29 @@
 #include "zel_grafbox_sdl.h"
 #include "zel_list_anim_data.h"
 #include "zel_space.h"
+#include "zel_tile_map.h"
 #include "zel_timer_sdl.h"
 
 // A world for actor tests: a 32-bit screen on SDL's dummy driver, a timer
 // at 100 steps a second, and one space. A process can build only one space,
 // so every world lives in a child process of its own (runInWorld).
+struct WorldOptions {
+  bool withDetector = false;
+  // A level for the space: the bytes of a .tle and a .map (none: no map).
+  std::vector<uint8_t> tle;
+  std::vector<uint8_t> map;
+};
+
+// A level drawn as text, one string per row: '#' a solid tile, any other
+// character a walkable one; cells of cell x cell pixels.
+WorldOptions levelFromText(const std::vector<std::string>& rows, int cell);
+
 class World {
  public:
   static const int SCREEN_WIDTH = 320;
   static const int SCREEN_HEIGHT = 240;
 
-  explicit World(bool withDetector);
+  explicit World(const WorldOptions& options);
   ~World();
 
   // An animation list of one w x h frame whose bound box is given
@@ -31,6 +43,7 @@ class World {
 
   ZEL_GrafboxSDL* box;
   ZEL_TimerSDL timer;
+  ZEL_TileMap* tileMap = nullptr;
   ZEL_Space* space;
 
  private:
@@ -40,6 +53,7 @@ class World {
 // Runs body in a child process with a fresh world. Failed expectations in
 // the child are printed on its standard output and make it exit with 1.
 ChildResult runInWorld(const std::function<void(World&)>& body, bool withDetector = false);
+ChildResult runInWorld(const std::function<void(World&)>& body, const WorldOptions& options);
 
 // An actor whose action counts its runs; the action may be replaced.
 class CountingActif : public ZEL_Actif {
