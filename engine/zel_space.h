@@ -33,6 +33,9 @@ class association {
   bool kill(ZEL_Actif* a);
   bool holds(ZEL_Actif* a);
   void step();
+  // The held actors, in their order.
+  int getSize() { return actifs.getSize(); }
+  ZEL_Actif* elementAt(int index) { return actifs.elementAt(index); }
 
  private:
   void renumber();

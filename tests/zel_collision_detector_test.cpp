@@ -29,7 +29,7 @@ TEST(CollisionDetectorTest, SlotsVisibilityAndPrivateQueries) {
     EXPECT_FALSE(a->collisionLowLevel(b));
 
     // A private actor is compared at query time.
-    ZEL_View view(1);
+    ZEL_View view(1, w.space, w.box, nullptr, 0, 0, 0, 0);
     s.add(&view);
     s.transvase_public_to_private(b, 1);
     EXPECT_FALSE(s.collision(a, b));

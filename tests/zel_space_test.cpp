@@ -31,7 +31,7 @@ std::vector<std::string>* journal = nullptr;
 
 class LoggingView : public ZEL_View {
  public:
-  explicit LoggingView(long client) : ZEL_View(client) {}
+  LoggingView(long client, World& w) : ZEL_View(client, w.space, w.box, nullptr, 0, 0, 0, 0) {}
   void draw() override { journal->push_back("view"); }
 };
 
@@ -148,7 +148,7 @@ TEST(SpaceTest, StepRunsInputActorsGroupsViewsThenEvents) {
     LoggingActif* c = new LoggingActif("c", l, 20);
     LoggingActif* p = new LoggingActif("private", l, 0);
     for (ZEL_Actif* x : {a, b, c, p}) s.add(x);
-    LoggingView view(7);
+    LoggingView view(7, w);
     s.add(&view);
     s.transvase_public_to_private(p, 7);
     EXPECT_TRUE(p->isPrivate());
@@ -183,7 +183,7 @@ TEST(SpaceTest, GroupsOrderByPriorityThenBottomEdge) {
   const ChildResult r = runInWorld([](World& w) {
     ZEL_Space& s = *w.space;
     ZEL_ListAnimData* l = w.list(4, HEIGHT);
-    ZEL_View view(3), other(4);
+    ZEL_View view(3, w.space, w.box, nullptr, 0, 0, 0, 0), other(4, w.space, w.box, nullptr, 0, 0, 0, 0);
     s.add(&view);
     s.add(&other);
     association* group = s.getAssociation(0);

@@ -30,8 +30,8 @@ WorldOptions levelFromText(const std::vector<std::string>& rows, int cell);
 
 class World {
  public:
-  static const int SCREEN_WIDTH = 320;
-  static const int SCREEN_HEIGHT = 240;
+  static constexpr int SCREEN_WIDTH = 320;
+  static constexpr int SCREEN_HEIGHT = 240;
 
   explicit World(const WorldOptions& options);
   ~World();
