@@ -62,7 +62,8 @@ std::string writeTileSet() {
       for (int x = 0; x < TILE_SIDE; ++x) {
         const bool border = k % 2 == 1 && (x < 3 || y < 3);
         const uint8_t pixel[PIXEL_BYTES] = {static_cast<uint8_t>(border ? 0 : 30 * k + 10),
-                                            static_cast<uint8_t>(border ? 0 : 4 * x), static_cast<uint8_t>(border ? 0 : 4 * y), 0};
+                                            static_cast<uint8_t>(border ? 0 : 4 * x),
+                                            static_cast<uint8_t>(border ? 0 : 4 * y), 0};
         fwrite(pixel, 1, sizeof pixel, f);
       }
   }
@@ -78,13 +79,19 @@ void buildMap() {
     for (int c = 0; c < MAP_COLUMNS; ++c) {
       const int kind = (c * 3 + r * 5) % TILE_KINDS;
       tileMap->setTile(kind, c, r);
-      cellSurfaces.push_back(static_cast<ZEL_SurfaceSDL*>(tileMap->getCorrespondance(kind)->getSurface())->getInternalData());
+      cellSurfaces.push_back(
+          static_cast<ZEL_SurfaceSDL*>(tileMap->getCorrespondance(kind)->getSurface())
+              ->getInternalData());
     }
   remove(tle.c_str());
 }
 
-long originX(int frame) { return (static_cast<long>(frame) * SCROLL_X) % (WORLD_WIDTH - SCREEN_WIDTH); }
-long originY(int frame) { return (static_cast<long>(frame) * SCROLL_Y) % (WORLD_HEIGHT - SCREEN_HEIGHT); }
+long originX(int frame) {
+  return (static_cast<long>(frame) * SCROLL_X) % (WORLD_WIDTH - SCREEN_WIDTH);
+}
+long originY(int frame) {
+  return (static_cast<long>(frame) * SCROLL_Y) % (WORLD_HEIGHT - SCREEN_HEIGHT);
+}
 
 void drawWithTileMap(int frame) {
   tileMap->draw(originX(frame), originY(frame), 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
@@ -102,7 +109,8 @@ void drawDirectly(int frame) {
   for (long r = r0; r <= lastRow; ++r)
     for (long c = c0; c <= lastColumn; ++c) {
       SDL_Rect dst = {static_cast<Sint16>((c - c0) * TILE_SIDE - xw % TILE_SIDE),
-                      static_cast<Sint16>((r - r0) * TILE_SIDE - yw % TILE_SIDE), TILE_SIDE, TILE_SIDE};
+                      static_cast<Sint16>((r - r0) * TILE_SIDE - yw % TILE_SIDE), TILE_SIDE,
+                      TILE_SIDE};
       SDL_BlitSurface(cellSurfaces[r * MAP_COLUMNS + c], nullptr, screen, &dst);
     }
 }
@@ -119,8 +127,14 @@ void BM_DirectBlits(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
-BENCHMARK(BM_TileMapDraw)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_DirectBlits)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TileMapDraw)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DirectBlits)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 
 double microsecondsPerFrame(const std::function<void(int)>& draw) {
   const auto start = std::chrono::steady_clock::now();
@@ -148,10 +162,10 @@ void printRatio() {
   uname(&u);
   const double m = median(withMap);
   const double d = median(direct);
-  printf("machine: %s %s, %ld cpus, screen %d bits\n", u.sysname, u.machine, sysconf(_SC_NPROCESSORS_ONLN),
-         ZEL_GrafboxSDL::getScreen()->format->BitsPerPixel);
-  printf("640 x 480 viewport of 32 x 32 tiles, median per frame over %d rounds of %d frames:\n", ROUNDS - 1,
-         FRAMES_PER_ROUND);
+  printf("machine: %s %s, %ld cpus, screen %d bits\n", u.sysname, u.machine,
+         sysconf(_SC_NPROCESSORS_ONLN), ZEL_GrafboxSDL::getScreen()->format->BitsPerPixel);
+  printf("640 x 480 viewport of 32 x 32 tiles, median per frame over %d rounds of %d frames:\n",
+         ROUNDS - 1, FRAMES_PER_ROUND);
   printf("  ZEL_TileMap::draw     %8.1f us\n", m);
   printf("  SDL_BlitSurface loop  %8.1f us\n", d);
   printf("  ratio draw / direct   %8.3f\n", m / d);
@@ -162,7 +176,8 @@ void printRatio() {
 int main(int argc, char** argv) {
   box = new ZEL_GrafboxSDL(SCREEN_WIDTH, SCREEN_HEIGHT, 32, false);
   box->init_graf();
-  if (ZEL_GrafboxSDL::getProfondeur() != 32) box->setVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32, false);
+  if (ZEL_GrafboxSDL::getProfondeur() != 32)
+    box->setVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32, false);
   box->set_clipping(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
   buildMap();
   benchmark::Initialize(&argc, argv);

@@ -38,7 +38,8 @@ bool writeByte(FILE* f, uint8_t value) { return fputc(value, f) != EOF; }
 
 bool writeLe32(FILE* f, uint32_t value) {
   const uint8_t p[LE32_BYTES] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                                 static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+                                 static_cast<uint8_t>(value >> 16),
+                                 static_cast<uint8_t>(value >> 24)};
   return fwrite(p, 1, sizeof p, f) == sizeof p;
 }
 
