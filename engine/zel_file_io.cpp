@@ -5,20 +5,12 @@ namespace zel_file {
 namespace {
 
 const int LE32_BYTES = 4;
-const int LE16_BYTES = 2;
 
 bool readBytes(FILE* f, uint8_t* p, size_t n) { return fread(p, 1, n, f) == n; }
 
 }  // namespace
 
 bool readByte(FILE* f, uint8_t* value) { return readBytes(f, value, 1); }
-
-bool readLe16(FILE* f, uint16_t* value) {
-  uint8_t p[LE16_BYTES];
-  if (!readBytes(f, p, sizeof p)) return false;
-  *value = getLe16(p);
-  return true;
-}
 
 bool readLe32(FILE* f, uint32_t* value) {
   uint8_t p[LE32_BYTES];
@@ -38,7 +30,8 @@ bool writeByte(FILE* f, uint8_t value) { return fputc(value, f) != EOF; }
 
 bool writeLe32(FILE* f, uint32_t value) {
   const uint8_t p[LE32_BYTES] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                                 static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+                                 static_cast<uint8_t>(value >> 16),
+                                 static_cast<uint8_t>(value >> 24)};
   return fwrite(p, 1, sizeof p, f) == sizeof p;
 }
 

@@ -9,7 +9,6 @@
 namespace zel_file {
 
 bool readByte(FILE* f, uint8_t* value);
-bool readLe16(FILE* f, uint16_t* value);
 bool readLe32(FILE* f, uint32_t* value);
 bool readLe32(FILE* f, int32_t* value);
 

@@ -6,7 +6,9 @@ namespace {
 
 // Differences of 32-bit coordinates need 33 bits; the move amounts are
 // held within 32.
-int32_t clampedAmount(int64_t amount) { return amount > INT32_MAX ? INT32_MAX : static_cast<int32_t>(amount); }
+int32_t clampedAmount(int64_t amount) {
+  return amount > INT32_MAX ? INT32_MAX : static_cast<int32_t>(amount);
+}
 
 // |d| < 2^33, so its square fits in 64 unsigned bits only when |d| < 2^32,
 // which holds for differences of 32-bit coordinates.

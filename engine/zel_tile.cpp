@@ -13,7 +13,7 @@ namespace {
 
 const int PIXEL_BYTES = 4;  // red, green, blue, one byte written as 0
 // Skipped pixel blocks go through a buffer of at most this many bytes, so
-// that a record announcing more than its file holds costs nothing.
+// that a record announcing more than its file holds costs no memory.
 const size_t SKIP_BUFFER_BYTES = 64 * 1024;
 const char DUMP_END[] = "-----------------------------------\n";
 

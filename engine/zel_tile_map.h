@@ -2,6 +2,7 @@
 #define ZEL_TILE_MAP_H
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 
 class ZEL_Actif;
@@ -113,14 +114,15 @@ class ZEL_TileMap {
                          int64_t hauteurTile);
 
   void loadTileSet(const char* tleFilename);
+  bool readMapHeader(FILE* f);
   void readMapCells(FILE* f, Grid& grid);
   bool isSolidCell(int64_t column, int64_t row);
   ZEL_Tile* cellAt(uint64_t column, uint64_t row) const;
   ZEL_Tile* tileOrNull(int index) const;
   Grid allocateGrid(uint64_t nbColonnes, uint64_t nbLignes);
   void adoptGrid(Grid grid, uint32_t nbColonnes, uint32_t nbLignes);
-  void drawCells(long xworld, long yworld, int xscreen, int yscreen, int largeurVue,
-                 int hauteurVue, ZEL_Grafbox* grafbox);
+  void drawCells(long xworld, long yworld, int xscreen, int yscreen, int largeurVue, int hauteurVue,
+                 ZEL_Grafbox* grafbox);
 
   ZEL_Grafbox* grafbox;
   int32_t largeur;

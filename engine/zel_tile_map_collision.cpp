@@ -25,7 +25,8 @@ bool ZEL_TileMap::isSolidCell(int64_t column, int64_t row) {
 // Cells outside the grid are never solid, so the ranges are first cut to it.
 bool ZEL_TileMap::isSolidInRow(int row, int firstColumn, int lastColumn) {
   const int64_t first = firstColumn < 0 ? 0 : firstColumn;
-  const int64_t last = lastColumn >= static_cast<int64_t>(nb_colonnes) ? int64_t{nb_colonnes} - 1 : lastColumn;
+  const int64_t last =
+      lastColumn >= static_cast<int64_t>(nb_colonnes) ? int64_t{nb_colonnes} - 1 : lastColumn;
   for (int64_t c = first; c <= last; ++c) {
     if (isSolidCell(c, row)) return true;
   }
@@ -56,12 +57,13 @@ int ZEL_TileMap::collisionNorthAt(int x, int y, int w, int /*h*/) {
 // The row of the bottom edge is left out: a floor does not stop sideways.
 int ZEL_TileMap::collisionEastAt(int x, int y, int w, int h) {
   const int column = xworld_to_xtile(static_cast<long>(x) + w);
-  return isSolidInColumn(column, yworld_to_ytile(y), yworld_to_ytile(static_cast<long>(y) + h)) ? 1 : 0;
+  const int endRow = yworld_to_ytile(static_cast<long>(y) + h);
+  return isSolidInColumn(column, yworld_to_ytile(y), endRow) ? 1 : 0;
 }
 
 int ZEL_TileMap::collisionWestAt(int x, int y, int /*w*/, int h) {
-  const int column = xworld_to_xtile(x);
-  return isSolidInColumn(column, yworld_to_ytile(y), yworld_to_ytile(static_cast<long>(y) + h)) ? 1 : 0;
+  const int endRow = yworld_to_ytile(static_cast<long>(y) + h);
+  return isSolidInColumn(xworld_to_xtile(x), yworld_to_ytile(y), endRow) ? 1 : 0;
 }
 
 // Not clamped like the collision tests: beyond the grid is not walkable.

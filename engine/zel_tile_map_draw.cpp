@@ -50,7 +50,8 @@ void ZEL_TileMap::drawCells(long xworld, long yworld, int xscreen, int yscreen, 
   const int64_t lastRowSeen = r0 + cellsToCover(hauteurVue, th);
   const int64_t firstColumn = c0 < 0 ? 0 : c0;
   const int64_t firstRow = r0 < 0 ? 0 : r0;
-  const int64_t lastColumn = lastColumnSeen < nb_colonnes ? lastColumnSeen : int64_t{nb_colonnes} - 1;
+  const int64_t lastColumn =
+      lastColumnSeen < nb_colonnes ? lastColumnSeen : int64_t{nb_colonnes} - 1;
   const int64_t lastRow = lastRowSeen < nb_lignes ? lastRowSeen : int64_t{nb_lignes} - 1;
 
   for (int64_t r = firstRow; r <= lastRow; ++r) {

@@ -1,7 +1,9 @@
 // The tile map's files: reading and writing the grid (.map) and writing
 // the tile set (.tle).
 #include <cstdio>
+#include <new>
 #include <unordered_map>
+#include <utility>
 
 #include "zel_fatal.h"
 #include "zel_file_io.h"
@@ -32,15 +34,7 @@ const uint32_t MAX_TILE_NUMBER = 0xFFFF;
 void ZEL_TileMap::ReadMap(const char* filename) {
   FILE* f = fopen(filename, "rb");
   if (f == nullptr) ZEL_fatal("erreur d'ouverture du fichier %s", filename);
-  nb_colonnes = nb_lignes = 0;
-  largeur_tile = hauteur_tile = 0;
-  map_attr3 = 0;
-  const bool complete =
-      zel_file::readLe32(f, &nb_colonnes) && zel_file::readLe32(f, &nb_lignes) &&
-      zel_file::readLe32(f, &largeur_tile) && zel_file::readLe32(f, &hauteur_tile) &&
-      zel_file::readByte(f, &map_attr0) && zel_file::readByte(f, &map_attr1) &&
-      zel_file::readByte(f, &map_attr2) && zel_file::readLe32(f, &map_attr3) &&
-      zel_file::readByte(f, &map_attr4);
+  const bool complete = readMapHeader(f);
   if (!complete || nb_colonnes < 1 || nb_lignes < 1 || largeur_tile < 1 || hauteur_tile < 1 ||
       !fitsLimits(nb_colonnes, nb_lignes, largeur_tile, hauteur_tile)) {
     failNonConforming(f);
@@ -54,6 +48,18 @@ void ZEL_TileMap::ReadMap(const char* filename) {
   readMapCells(f, grid);
   fclose(f);
   adoptGrid(std::move(grid), nb_colonnes, nb_lignes);
+}
+
+// Fields the file cuts short stay 0 (sizes and map_attr3).
+bool ZEL_TileMap::readMapHeader(FILE* f) {
+  nb_colonnes = nb_lignes = 0;
+  largeur_tile = hauteur_tile = 0;
+  map_attr3 = 0;
+  using zel_file::readByte;
+  using zel_file::readLe32;
+  return readLe32(f, &nb_colonnes) && readLe32(f, &nb_lignes) && readLe32(f, &largeur_tile) &&
+         readLe32(f, &hauteur_tile) && readByte(f, &map_attr0) && readByte(f, &map_attr1) &&
+         readByte(f, &map_attr2) && readLe32(f, &map_attr3) && readByte(f, &map_attr4);
 }
 
 void ZEL_TileMap::readMapCells(FILE* f, Grid& grid) {
@@ -84,7 +90,9 @@ void ZEL_TileMap::WriteMap(const char* filename) {
             zel_file::writeByte(f, map_attr4);
 
   std::unordered_map<const ZEL_Tile*, uint32_t> numberOf;
-  for (int32_t i = nb_tiles - 1; i >= 0; --i) numberOf[correspondances[i]] = static_cast<uint32_t>(i);
+  for (int32_t i = nb_tiles - 1; i >= 0; --i) {
+    numberOf[correspondances[i]] = static_cast<uint32_t>(i);  // the first entry wins
+  }
 
   const uint64_t cells = static_cast<uint64_t>(nb_colonnes) * nb_lignes;
   uint8_t numbers[CELL_CHUNK * CELL_BYTES];

@@ -33,9 +33,7 @@ class ScriptedPath : public ZEL_Path {
     return true;
   }
   // Puts the path at (x, y) without turning it.
-  void place(int32_t x, int32_t y) {
-    nextLocation = previousLocation = target = {x, y, 0};
-  }
+  void place(int32_t x, int32_t y) { nextLocation = previousLocation = target = {x, y, 0}; }
   int moves(int i) const {
     const int32_t m[] = {moveSouth, moveEast, moveNorth, moveWest};
     return m[i];
@@ -129,10 +127,8 @@ TEST(PathOrientationTest, LargestMoveOfThreePixelsTurnsWithLaterTiesWinning) {
       {5, -5, &ZEL_Path::orientation_north},  // north beats east
       {4, 4, &ZEL_Path::orientation_south},   // south beats east
       {-4, 4, &ZEL_Path::orientation_south},  // south beats west
-      {-4, -4, &ZEL_Path::orientation_north},
-      {-3, 1, &ZEL_Path::orientation_west},
-      {3, 0, &ZEL_Path::orientation_east},
-      {0, 3, &ZEL_Path::orientation_south},
+      {-4, -4, &ZEL_Path::orientation_north}, {-3, 1, &ZEL_Path::orientation_west},
+      {3, 0, &ZEL_Path::orientation_east},    {0, 3, &ZEL_Path::orientation_south},
       {1, -3, &ZEL_Path::orientation_north},
   };
   for (const Case& c : cases) {

@@ -26,9 +26,15 @@ const int MAX_FLIPS = 3;
 // Three small tiles of different sizes: 13 + 16, 13 + 24 and 13 + 32 bytes.
 std::vector<uint8_t> validTileSet() {
   std::vector<uint8_t> bytes;
-  appendBytes(bytes, tleRecord(2, 2, {1, 1, 2, 3, 1}, [](int x, int y) { return TileRgb{uint8_t(x), uint8_t(y), 7}; }));
-  appendBytes(bytes, tleRecord(3, 2, {0, 0, 0, 0, 2}, [](int x, int y) { return TileRgb{9, uint8_t(x), uint8_t(y)}; }));
-  appendBytes(bytes, tleRecord(2, 4, {5, 1, 0, 0, 1}, [](int x, int y) { return TileRgb{uint8_t(y), 4, uint8_t(x)}; }));
+  appendBytes(bytes, tleRecord(2, 2, {1, 1, 2, 3, 1}, [](int x, int y) {
+                return TileRgb{uint8_t(x), uint8_t(y), 7};
+              }));
+  appendBytes(bytes, tleRecord(3, 2, {0, 0, 0, 0, 2}, [](int x, int y) {
+                return TileRgb{9, uint8_t(x), uint8_t(y)};
+              }));
+  appendBytes(bytes, tleRecord(2, 4, {5, 1, 0, 0, 1}, [](int x, int y) {
+                return TileRgb{uint8_t(y), 4, uint8_t(x)};
+              }));
   return bytes;
 }
 const size_t RECORD_ENDS[] = {29, 66, 111};
@@ -41,7 +47,9 @@ std::vector<uint16_t> validCells() {
   return cells;
 }
 
-bool endedCleanly(const ChildResult& r) { return r.exited && r.exitCode == 0 && r.out.empty() && r.err.empty(); }
+bool endedCleanly(const ChildResult& r) {
+  return r.exited && r.exitCode == 0 && r.out.empty() && r.err.empty();
+}
 
 bool endedWith(const ChildResult& r, const std::string& out, const std::string& err) {
   return r.exited && r.exitCode == 255 && r.out == out && r.err == err;
@@ -105,7 +113,8 @@ TEST(TileFuzzTest, TruncatedRecordsReadByNameEndWithTheReadMessage) {
     });
     // Without the whole header the block is empty; with it, it must be whole.
     const bool loads = cut < 8 || cut == RECORD_ENDS[0];
-    EXPECT_TRUE(loads ? endedCleanly(r) : endedWith(r, READ_ERROR, "")) << "cut at " << cut << ": " << describe(r);
+    EXPECT_TRUE(loads ? endedCleanly(r) : endedWith(r, READ_ERROR, ""))
+        << "cut at " << cut << ": " << describe(r);
   }
 }
 
@@ -139,14 +148,22 @@ TEST(TileFuzzTest, ChangedTileSetBytesLoadOrEndWithAMessage) {
   const std::string map = dir.file("valid.map");
   writeFile(map, mapBytes(MAP_HEADER, validCells()));
   std::mt19937 random(20240601);
+  int loaded = 0, badSize = 0, shortSet = 0;
   for (int round = 0; round < FLIP_ROUNDS; ++round) {
     writeFile(set, flipped(bytes, random));
     const ChildResult r = loadMap(set, map);
     // Bad sizes are refused while counting; a set cut short leaves the map
     // naming tiles that are not there.
+    loaded += endedCleanly(r) ? 1 : 0;
+    badSize += endedWith(r, READ_ERROR, "") ? 1 : 0;
+    shortSet += endedWith(r, NON_CONFORMING, "") ? 1 : 0;
     EXPECT_TRUE(endedCleanly(r) || endedWith(r, READ_ERROR, "") || endedWith(r, NON_CONFORMING, ""))
         << "round " << round << ": " << describe(r);
   }
+  // The changes reached every outcome.
+  EXPECT_GT(loaded, 0);
+  EXPECT_GT(badSize, 0);
+  EXPECT_GT(shortSet, 0);
 }
 
 TEST(TileFuzzTest, ChangedMapBytesLoadOrEndWithAMessage) {
@@ -156,12 +173,18 @@ TEST(TileFuzzTest, ChangedMapBytesLoadOrEndWithAMessage) {
   const std::vector<uint8_t> bytes = mapBytes(MAP_HEADER, validCells());
   const std::string map = dir.file("changed.map");
   std::mt19937 random(19700101);
+  int loaded = 0, refused = 0;
   for (int round = 0; round < FLIP_ROUNDS; ++round) {
     std::vector<uint8_t> changed = flipped(bytes, random);
     // Most rounds change the header, where the sizes are.
     if (round % 2 == 0) changed[std::uniform_int_distribution<size_t>(0, 15)(random)] ^= 0x80;
     writeFile(map, changed);
     const ChildResult r = loadMap(set, map);
-    EXPECT_TRUE(endedCleanly(r) || endedWith(r, NON_CONFORMING, "")) << "round " << round << ": " << describe(r);
+    loaded += endedCleanly(r) ? 1 : 0;
+    refused += endedWith(r, NON_CONFORMING, "") ? 1 : 0;
+    EXPECT_TRUE(endedCleanly(r) || endedWith(r, NON_CONFORMING, ""))
+        << "round " << round << ": " << describe(r);
   }
+  EXPECT_GT(loaded, 0);
+  EXPECT_GT(refused, 0);
 }

@@ -51,8 +51,8 @@ struct Viewport {
 
 std::string describe(const Viewport& v) {
   std::ostringstream s;
-  s << "world (" << v.xworld << ", " << v.yworld << ") at screen (" << v.xscreen << ", " << v.yscreen
-    << "), " << v.largeur << " x " << v.hauteur;
+  s << "world (" << v.xworld << ", " << v.yworld << ") at screen (" << v.xscreen << ", "
+    << v.yscreen << "), " << v.largeur << " x " << v.hauteur;
   return s.str();
 }
 
@@ -80,7 +80,8 @@ class TileMapDrawTest : public ::testing::Test {
     writeFile(dir.file("cells.tle"), tileSet());
     std::vector<uint16_t> cells;
     for (int i = 0; i < COLUMNS * ROWS; ++i) cells.push_back(static_cast<uint16_t>(i));
-    writeFile(dir.file("cells.map"), mapBytes({COLUMNS, ROWS, TILE_W, TILE_H, 0, 0, 0, 0, 0}, cells));
+    writeFile(dir.file("cells.map"),
+              mapBytes({COLUMNS, ROWS, TILE_W, TILE_H, 0, 0, 0, 0, 0}, cells));
     map.reset(new ZEL_TileMap(dir.file("cells.tle").c_str(), box.get()));
     map->ReadMap(dir.file("cells.map").c_str());
   }
@@ -94,8 +95,9 @@ class TileMapDrawTest : public ::testing::Test {
   int drawAndCount(const Viewport& v, bool withBox) {
     box->set_clipping(0, 0, SCREEN_W, SCREEN_H);
     box->fill_virtual(BACKGROUND.r, BACKGROUND.g, BACKGROUND.b);
-    box->set_clipping(static_cast<unsigned short>(v.xscreen), static_cast<unsigned short>(v.yscreen),
-                      static_cast<unsigned short>(v.largeur), static_cast<unsigned short>(v.hauteur));
+    box->set_clipping(
+        static_cast<unsigned short>(v.xscreen), static_cast<unsigned short>(v.yscreen),
+        static_cast<unsigned short>(v.largeur), static_cast<unsigned short>(v.hauteur));
     if (withBox) {
       map->draw(v.xworld, v.yworld, v.xscreen, v.yscreen, v.largeur, v.hauteur, box.get());
     } else {
@@ -108,9 +110,9 @@ class TileMapDrawTest : public ::testing::Test {
         box->get_pix(sx, sy, &got.r, &got.g, &got.b);
         const TileRgb want = expectedAt(v, sx, sy);
         if (!(got == want) && wrong++ == 0) {
-          ADD_FAILURE() << describe(v) << ": pixel (" << sx << ", " << sy << ") is (" << int(got.r) << ","
-                        << int(got.g) << "," << int(got.b) << "), want (" << int(want.r) << ","
-                        << int(want.g) << "," << int(want.b) << ")";
+          ADD_FAILURE() << describe(v) << ": pixel (" << sx << ", " << sy << ") is (" << int(got.r)
+                        << "," << int(got.g) << "," << int(got.b) << "), want (" << int(want.r)
+                        << "," << int(want.g) << "," << int(want.b) << ")";
         }
       }
     }
@@ -126,12 +128,12 @@ class TileMapDrawTest : public ::testing::Test {
 
 TEST_F(TileMapDrawTest, EveryTileLandsAtItsScreenPlace) {
   const Viewport views[] = {
-      {13, 5, 20, 10, 48, 36},    // scrolled into a cell on both axes; the last cells are cut
-      {20, 0, 0, 0, 64, 32},      // first column starts 4 pixels left of the screen
+      {13, 5, 20, 10, 48, 36},  // scrolled into a cell on both axes; the last cells are cut
+      {20, 0, 0, 0, 64, 32},    // first column starts 4 pixels left of the screen
       {0, 0, 0, 0, SCREEN_W, SCREEN_H},  // larger than the world: nothing beyond it
-      {70, 40, 30, 30, 40, 30},   // past the world's right and bottom edges
-      {7, 5, 100, 90, 1, 1},      // one pixel: a cell's last pixel
-      {-6, -4, 40, 40, 30, 20},   // before the world: the negative cells are skipped
+      {70, 40, 30, 30, 40, 30},          // past the world's right and bottom edges
+      {7, 5, 100, 90, 1, 1},             // one pixel: a cell's last pixel
+      {-6, -4, 40, 40, 30, 20},          // before the world: the negative cells are skipped
   };
   for (const Viewport& v : views) EXPECT_EQ(drawAndCount(v, false), 0) << describe(v);
   EXPECT_EQ(drawAndCount(views[0], true), 0);

@@ -154,8 +154,8 @@ TEST_F(TileMapTest, WriteTleThenReadBackKeepsTheTileSet) {
     return TileRgb{static_cast<uint8_t>(x + 1), static_cast<uint8_t>(y + 1), 9};
   });
   appendBytes(bytes, tleRecord(3, 1, {4, 0, 5, 6, 7}, [](int x, int) {
-    return TileRgb{static_cast<uint8_t>(100 + x), 0, 1};
-  }));
+                return TileRgb{static_cast<uint8_t>(100 + x), 0, 1};
+              }));
   auto m = tileMap(bytes);
   const std::string copy = dir.file("copy.tle");
   m->WriteTle(copy.c_str());
@@ -178,7 +178,8 @@ TEST_F(TileMapTest, GridEditsFollowTheirEdges) {
   // The header attributes are cleared.
   const std::string written = dir.file("w.map");
   m->WriteMap(written.c_str());
-  EXPECT_EQ(readFile(written), mapBytes({3, 2, CELL, CELL, 0, 0, 0, 0, 0}, std::vector<uint16_t>(6, 1)));
+  EXPECT_EQ(readFile(written),
+            mapBytes({3, 2, CELL, CELL, 0, 0, 0, 0, 0}, std::vector<uint16_t>(6, 1)));
 
   m->setTile(0, 2, 0);
   m->setTile(2, 2, 1);
@@ -252,8 +253,10 @@ TEST_F(TileMapTest, CellProbesCoverTheirRangesExactly) {
   EXPECT_EQ(cellsProbedBy(*m, [&] { return m->isSolidInColumn(4, 2, 5) ? 1 : 0; }),
             (Cells{{4, 2}, {4, 3}, {4, 4}}));
   // Ranges beyond the grid are cut to it; empty ranges probe nothing.
-  EXPECT_EQ(cellsProbedBy(*m, [&] { return m->isSolidInRow(7, INT_MIN, INT_MAX) ? 1 : 0; }).size(), 10u);
-  EXPECT_EQ(cellsProbedBy(*m, [&] { return m->isSolidInColumn(9, -3, INT_MAX) ? 1 : 0; }).size(), 8u);
+  EXPECT_EQ(cellsProbedBy(*m, [&] { return m->isSolidInRow(7, INT_MIN, INT_MAX) ? 1 : 0; }).size(),
+            10u);
+  EXPECT_EQ(cellsProbedBy(*m, [&] { return m->isSolidInColumn(9, -3, INT_MAX) ? 1 : 0; }).size(),
+            8u);
   EXPECT_TRUE(cellsProbedBy(*m, [&] { return m->isSolidInRow(8, 0, 9) ? 1 : 0; }).empty());
   EXPECT_TRUE(cellsProbedBy(*m, [&] { return m->isSolidInRow(3, 5, 4) ? 1 : 0; }).empty());
   EXPECT_TRUE(cellsProbedBy(*m, [&] { return m->isSolidInColumn(4, 2, 2) ? 1 : 0; }).empty());
@@ -266,10 +269,18 @@ TEST_F(TileMapTest, CellProbesCoverTheirRangesExactly) {
 TEST_F(TileMapTest, BoxCollisionsProbeTheirSideOnly) {
   auto m = tileMap(threeTileSet());
   m->setMap(10, 8, 0);
-  auto south = [&](int x, int y, int w, int h) { return cellsProbedBy(*m, [=, &m] { return m->collisionSouthAt(x, y, w, h); }); };
-  auto north = [&](int x, int y, int w, int h) { return cellsProbedBy(*m, [=, &m] { return m->collisionNorthAt(x, y, w, h); }); };
-  auto east = [&](int x, int y, int w, int h) { return cellsProbedBy(*m, [=, &m] { return m->collisionEastAt(x, y, w, h); }); };
-  auto west = [&](int x, int y, int w, int h) { return cellsProbedBy(*m, [=, &m] { return m->collisionWestAt(x, y, w, h); }); };
+  auto south = [&](int x, int y, int w, int h) {
+    return cellsProbedBy(*m, [=, &m] { return m->collisionSouthAt(x, y, w, h); });
+  };
+  auto north = [&](int x, int y, int w, int h) {
+    return cellsProbedBy(*m, [=, &m] { return m->collisionNorthAt(x, y, w, h); });
+  };
+  auto east = [&](int x, int y, int w, int h) {
+    return cellsProbedBy(*m, [=, &m] { return m->collisionEastAt(x, y, w, h); });
+  };
+  auto west = [&](int x, int y, int w, int h) {
+    return cellsProbedBy(*m, [=, &m] { return m->collisionWestAt(x, y, w, h); });
+  };
 
   // A 16 x 16 box at (16, 16): the floor row 2 and the right column 2 are
   // probed, the row of the bottom edge is not probed sideways.
@@ -314,22 +325,27 @@ TEST_F(TileMapTest, CanWalkAtIsNotClampedBeyondTheGrid) {
 TEST(TileMapExitTest, MissingFilesAndOutOfRangeGrids) {
   TempDir dir;
   const std::string missing = dir.file("missing.tle");
-  ChildResult r = runOnDummyScreen([&](ZEL_GrafboxSDL& box) { ZEL_TileMap(missing.c_str(), &box); });
+  ChildResult r =
+      runOnDummyScreen([&](ZEL_GrafboxSDL& box) { ZEL_TileMap(missing.c_str(), &box); });
   EXPECT_TRUE(r.exited && r.exitCode == 255) << describe(r);
   EXPECT_EQ(r.out, "erreur d'ouverture du fichier " + missing + "\n");
 
   const std::string set = dir.file("set.tle");
   writeFile(set, threeTileSet());
-  r = runOnDummyScreen([&](ZEL_GrafboxSDL& box) { ZEL_TileMap(set.c_str(), &box).ReadMap(missing.c_str()); });
+  r = runOnDummyScreen(
+      [&](ZEL_GrafboxSDL& box) { ZEL_TileMap(set.c_str(), &box).ReadMap(missing.c_str()); });
   EXPECT_TRUE(r.exited && r.exitCode == 255) << describe(r);
   EXPECT_EQ(r.out, "erreur d'ouverture du fichier " + missing);
 
   const std::string empty = dir.file("empty.tle");
   writeFile(empty, {});
-  const char* const outOfRange = "tu essayes d'initialiser ta tile_map avec un indice hors borne!\n";
-  r = runOnDummyScreen([&](ZEL_GrafboxSDL& box) { ZEL_TileMap(empty.c_str(), &box).setMap(1, 1, 0); });
+  const char* const outOfRange =
+      "tu essayes d'initialiser ta tile_map avec un indice hors borne!\n";
+  r = runOnDummyScreen(
+      [&](ZEL_GrafboxSDL& box) { ZEL_TileMap(empty.c_str(), &box).setMap(1, 1, 0); });
   EXPECT_TRUE(r.exited && r.exitCode == 255 && r.out == outOfRange) << describe(r);
-  r = runOnDummyScreen([&](ZEL_GrafboxSDL& box) { ZEL_TileMap(set.c_str(), &box).setMap(1, 1, 3); });
+  r = runOnDummyScreen(
+      [&](ZEL_GrafboxSDL& box) { ZEL_TileMap(set.c_str(), &box).setMap(1, 1, 3); });
   EXPECT_TRUE(r.exited && r.exitCode == 255 && r.out == outOfRange) << describe(r);
 
   const std::pair<int, int> refused[] = {{-1, 2}, {2, -1}, {2049, 2048}, {INT_MAX, INT_MAX}};
@@ -354,22 +370,25 @@ TEST(TileMapExitTest, HostileMapHeadersAreNotConforming) {
   writeFile(set, threeTileSet());
   const std::string path = dir.file("bad.map");
   const MapHeader refused[] = {
-      {0, 2, 16, 16, 0, 0, 0, 0, 0},           {2, 0, 16, 16, 0, 0, 0, 0, 0},
-      {2, 2, 0, 16, 0, 0, 0, 0, 0},            {2, 2, 16, -16, 0, 0, 0, 0, 0},
-      {0xFFFFFFFF, 1, 1, 1, 0, 0, 0, 0, 0},    {65536, 65536, 1, 1, 0, 0, 0, 0, 0},
-      {2049, 2048, 1, 1, 0, 0, 0, 0, 0},       {2, 1, 1 << 30, 1, 0, 0, 0, 0, 0},
-      {1, 3, 1, 1 << 29, 0, 0, 0, 0, 0},       {65536, 1, 65536, 1, 0, 0, 0, 0, 0},
+      {0, 2, 16, 16, 0, 0, 0, 0, 0},        {2, 0, 16, 16, 0, 0, 0, 0, 0},
+      {2, 2, 0, 16, 0, 0, 0, 0, 0},         {2, 2, 16, -16, 0, 0, 0, 0, 0},
+      {0xFFFFFFFF, 1, 1, 1, 0, 0, 0, 0, 0}, {65536, 65536, 1, 1, 0, 0, 0, 0, 0},
+      {2049, 2048, 1, 1, 0, 0, 0, 0, 0},    {2, 1, 1 << 30, 1, 0, 0, 0, 0, 0},
+      {1, 3, 1, 1 << 29, 0, 0, 0, 0, 0},    {65536, 1, 65536, 1, 0, 0, 0, 0, 0},
       {1, 1, INT32_MIN, 1, 0, 0, 0, 0, 0},
   };
   for (const MapHeader& h : refused) {
     writeFile(path, mapBytes(h, {0, 0, 0, 0}));
-    const ChildResult r = runOnDummyScreen([&](ZEL_GrafboxSDL& box) { ZEL_TileMap(set.c_str(), &box).ReadMap(path.c_str()); });
+    const ChildResult r = runOnDummyScreen(
+        [&](ZEL_GrafboxSDL& box) { ZEL_TileMap(set.c_str(), &box).ReadMap(path.c_str()); });
     EXPECT_TRUE(r.exited && r.exitCode == 255 && r.out == NON_CONFORMING)
-        << h.colonnes << " x " << h.lignes << ", " << h.largeurTile << " x " << h.hauteurTile << ": " << describe(r);
+        << h.colonnes << " x " << h.lignes << ", " << h.largeurTile << " x " << h.hauteurTile
+        << ": " << describe(r);
   }
   // A tile number one past the set.
   writeFile(path, mapBytes(THREE_BY_TWO, {0, 1, 2, 0, 3, 0}));
-  const ChildResult r = runOnDummyScreen([&](ZEL_GrafboxSDL& box) { ZEL_TileMap(set.c_str(), &box).ReadMap(path.c_str()); });
+  const ChildResult r = runOnDummyScreen(
+      [&](ZEL_GrafboxSDL& box) { ZEL_TileMap(set.c_str(), &box).ReadMap(path.c_str()); });
   EXPECT_TRUE(r.exited && r.exitCode == 255) << describe(r);
   EXPECT_EQ(r.out, NON_CONFORMING);
 }
@@ -387,7 +406,8 @@ TEST(TileMapExitTest, WritesThatFailAreReported) {
     });
     EXPECT_TRUE(r.exited && r.exitCode == 255) << describe(r);
     EXPECT_EQ(r.out, "erreur d'ecriture dans le fichier " + target);
-    r = runOnDummyScreen([&](ZEL_GrafboxSDL& box) { ZEL_TileMap(set.c_str(), &box).WriteTle(target.c_str()); });
+    r = runOnDummyScreen(
+        [&](ZEL_GrafboxSDL& box) { ZEL_TileMap(set.c_str(), &box).WriteTle(target.c_str()); });
     EXPECT_TRUE(r.exited && r.exitCode == 255) << describe(r);
     EXPECT_EQ(r.out, "erreur d'ecriture dans le fichier " + target);
   }

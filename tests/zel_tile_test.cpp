@@ -33,9 +33,15 @@ TileRgb patternColour(int n, int x, int y) {
 // byte is 0xAB, which a writer replaces with 0.
 std::vector<uint8_t> threeRecords(uint8_t fourth = 0xAB) {
   std::vector<uint8_t> bytes;
-  appendBytes(bytes, tleRecord(2, 1, {7, 1, 8, 9, 1}, [](int x, int y) { return patternColour(0, x, y); }, fourth));
-  appendBytes(bytes, tleRecord(3, 2, {0, 2, 0, 0, 2}, [](int x, int y) { return patternColour(1, x, y); }, fourth));
-  appendBytes(bytes, tleRecord(1, 2, {0, 0, 0, 0, 0}, [](int x, int y) { return patternColour(2, x, y); }, fourth));
+  appendBytes(bytes, tleRecord(
+                         2, 1, {7, 1, 8, 9, 1}, [](int x, int y) { return patternColour(0, x, y); },
+                         fourth));
+  appendBytes(bytes, tleRecord(
+                         3, 2, {0, 2, 0, 0, 2}, [](int x, int y) { return patternColour(1, x, y); },
+                         fourth));
+  appendBytes(bytes, tleRecord(
+                         1, 2, {0, 0, 0, 0, 0}, [](int x, int y) { return patternColour(2, x, y); },
+                         fourth));
   return bytes;
 }
 
@@ -48,7 +54,8 @@ TileRgb tilePixel(ZEL_Tile& t, int x, int y) {
 }
 
 bool isKeyed(ZEL_Tile& t) {
-  return (static_cast<ZEL_SurfaceSDL*>(t.getSurface())->getInternalData()->flags & SDL_SRCCOLORKEY) != 0;
+  return (static_cast<ZEL_SurfaceSDL*>(t.getSurface())->getInternalData()->flags &
+          SDL_SRCCOLORKEY) != 0;
 }
 
 class TileTest : public ::testing::Test {
@@ -177,9 +184,12 @@ TEST_F(TileTest, WriteThenReadKeepsSizesAttributesAndPixels) {
 
 TEST_F(TileTest, DrawPassesSixteenBitPositions) {
   ZEL_Tile t(box.get());
-  t.ReadTle(file("rb.tle", tleRecord(2, 2, {0, 1, 0, 0, 1}, [](int x, int y) {
-                   return x == 0 && y == 0 ? TileRgb{0, 0, 0} : (x == 1 ? BLUE : RED);
-                 })).c_str());
+  t.ReadTle(
+      file("rb.tle", tleRecord(2, 2, {0, 1, 0, 0, 1},
+                               [](int x, int y) {
+                                 return x == 0 && y == 0 ? TileRgb{0, 0, 0} : (x == 1 ? BLUE : RED);
+                               }))
+          .c_str());
   box->set_clipping(0, 0, WIDTH, HEIGHT);
   box->fill_virtual(BACKGROUND.r, BACKGROUND.g, BACKGROUND.b);
   t.draw(10, 20);
@@ -211,7 +221,8 @@ TEST(TileOutputTest, NamedWriteDumpsThePixelsOnStandardError) {
   TempDir dir;
   const std::string source = dir.file("rb.tle");
   const std::string target = dir.file("out.tle");
-  writeFile(source, tleRecord(2, 1, {1, 0, 2, 3, 4}, [](int x, int) { return x == 0 ? RED : BLUE; }, 9));
+  writeFile(source, tleRecord(
+                        2, 1, {1, 0, 2, 3, 4}, [](int x, int) { return x == 0 ? RED : BLUE; }, 9));
   const ChildResult r = runOnDummyScreen([&](ZEL_GrafboxSDL& box) {
     ZEL_Tile t(&box);
     t.ReadTle(source.c_str());
@@ -220,13 +231,15 @@ TEST(TileOutputTest, NamedWriteDumpsThePixelsOnStandardError) {
   ASSERT_TRUE(r.exited && r.exitCode == 0) << describe(r);
   EXPECT_EQ(r.err, "(255,0,0)(0,0,255)\n-----------------------------------\n");
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(readFile(target), tleRecord(2, 1, {1, 0, 2, 3, 4}, [](int x, int) { return x == 0 ? RED : BLUE; }));
+  EXPECT_EQ(readFile(target),
+            tleRecord(2, 1, {1, 0, 2, 3, 4}, [](int x, int) { return x == 0 ? RED : BLUE; }));
 }
 
 TEST(TileExitTest, FilesThatCannotBeOpenedOrWritten) {
   TempDir dir;
   const std::string missing = dir.file("missing.tle");
-  ChildResult r = runOnDummyScreen([&](ZEL_GrafboxSDL& box) { ZEL_Tile(&box).ReadTle(missing.c_str()); });
+  ChildResult r =
+      runOnDummyScreen([&](ZEL_GrafboxSDL& box) { ZEL_Tile(&box).ReadTle(missing.c_str()); });
   EXPECT_TRUE(r.exited && r.exitCode == 255) << describe(r);
   EXPECT_EQ(r.out, "erreur d'ouverture du fichier " + missing);
 
@@ -271,14 +284,19 @@ TEST(TileExitTest, ShortPixelBlocksEndTheProcess) {
 TEST(TileExitTest, HostileSizesEndWithTheReadMessage) {
   TempDir dir;
   const std::string path = dir.file("bad.tle");
-  const int32_t sizes[][2] = {{-1, 1}, {1, -1}, {INT32_MIN, INT32_MIN}, {ZEL_Tile::MAX_SIDE + 1, 1},
-                              {1, ZEL_Tile::MAX_SIDE + 1}, {65536, 65536}};
+  const int32_t sizes[][2] = {{-1, 1},
+                              {1, -1},
+                              {INT32_MIN, INT32_MIN},
+                              {ZEL_Tile::MAX_SIDE + 1, 1},
+                              {1, ZEL_Tile::MAX_SIDE + 1},
+                              {65536, 65536}};
   for (const auto& s : sizes) {
     std::vector<uint8_t> bytes = tleHeader(s[0], s[1], {0, 0, 0, 0, 1});
     bytes.resize(bytes.size() + 64, 0);
     writeFile(path, bytes);
     const std::string what = std::to_string(s[0]) + " x " + std::to_string(s[1]);
-    ChildResult r = runOnDummyScreen([&](ZEL_GrafboxSDL& box) { ZEL_Tile(&box).ReadTle(path.c_str()); });
+    ChildResult r =
+        runOnDummyScreen([&](ZEL_GrafboxSDL& box) { ZEL_Tile(&box).ReadTle(path.c_str()); });
     EXPECT_TRUE(r.exited && r.exitCode == 255 && r.out == READ_ERROR) << what << describe(r);
     r = runOnDummyScreen([&](ZEL_GrafboxSDL& box) {
       FILE* f = fopen(path.c_str(), "rb");

@@ -28,8 +28,7 @@ std::vector<uint8_t> tleHeader(int32_t w, int32_t h, const TileAttributes& attri
 }
 
 std::vector<uint8_t> tleRecord(int32_t w, int32_t h, const TileAttributes& attributes,
-                               const std::function<TileRgb(int x, int y)>& colour,
-                               uint8_t fourth) {
+                               const std::function<TileRgb(int x, int y)>& colour, uint8_t fourth) {
   std::vector<uint8_t> out = tleHeader(w, h, attributes);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
@@ -54,7 +53,8 @@ std::vector<uint8_t> mapBytes(const MapHeader& h, const std::vector<uint16_t>& c
   out.insert(out.end(), {h.attr0, h.attr1, h.attr2});
   put32(out, h.attr3);
   out.push_back(h.attr4);
-  for (uint16_t c : cells) out.insert(out.end(), {static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8)});
+  for (uint16_t c : cells)
+    out.insert(out.end(), {static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8)});
   return out;
 }
 
