@@ -68,6 +68,24 @@ ZEL_AnimData::ZEL_AnimData(const char* file, ZEL_Grafbox* g, ZEL_Timer* t)
   }
 }
 
+ZEL_AnimData::ZEL_AnimData(ZEL_Grafbox* g, ZEL_Timer* t)
+    : nbFrames(0), largeur(0), hauteur(0), timer(t), grafbox(g) {}
+
+void ZEL_AnimData::addFrame(ZEL_Surface* frame, unsigned int delay, const ZEL_Rect& box) {
+  const uint32_t w = static_cast<uint32_t>(frame->getLargeur());
+  const uint32_t h = static_cast<uint32_t>(frame->getHauteur());
+  if (nbFrames == 0) {
+    largeur = w;
+    hauteur = h;
+  } else if (w != largeur || h != hauteur) {
+    ZEL_fatal("la frame %u n'a pas la taille de l'anim\n", nbFrames + 1);
+  }
+  frame->setTransparencyColor(0, 0, 0);
+  delays.add(new unsigned int(delay));
+  boundBoxes.add(new ZEL_Rect(box));
+  appendFrame(frame);
+}
+
 void ZEL_AnimData::appendFrame(ZEL_Surface* frame) {
   frames.add(frame);
   ++nbFrames;

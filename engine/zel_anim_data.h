@@ -22,6 +22,9 @@ class ZEL_AnimData {
   // contains ".spr". timer converts GIF delays and may be null. No
   // reference to file is retained.
   ZEL_AnimData(const char* file, ZEL_Grafbox* grafbox, ZEL_Timer* timer);
+  // An animation of no frame, to be filled with addFrame: for tools that
+  // build animations in memory before WriteSpr.
+  ZEL_AnimData(ZEL_Grafbox* grafbox, ZEL_Timer* timer);
   ZEL_AnimData(const ZEL_AnimData&) = delete;
   ZEL_AnimData& operator=(const ZEL_AnimData&) = delete;
 
@@ -29,6 +32,12 @@ class ZEL_AnimData {
   void ReadGif(const char* file);
   // Writes the animation as .spr; ends the process if any write fails.
   void WriteSpr(const char* file);
+
+  // Appends a frame shown for delay further steps, with its bound box
+  // (copied), as a loaded one: black is keyed out and the frame lives as
+  // long as the process. The first frame sets the animation's size; a
+  // frame of another size ends the process with a message.
+  void addFrame(ZEL_Surface* frame, unsigned int delay, const ZEL_Rect& box);
 
   // The box holding the non-black pixels of the w x h top-left area of s;
   // the whole area when none is visible.

@@ -168,6 +168,20 @@ void ZEL_Tile::WriteTle(const char* filename) {
 
 bool ZEL_Tile::IsWalkable() const { return walkable == 1; }
 
+void ZEL_Tile::setImage(ZEL_Surface* image, uint8_t a0, uint8_t t, uint8_t a2, uint8_t a3,
+                        uint8_t w) {
+  if (image != surface) delete surface;
+  surface = image;
+  largeur = image != nullptr ? image->getLargeur() : 0;
+  hauteur = image != nullptr ? image->getHauteur() : 0;
+  attr0 = a0;
+  transparent = t;
+  attr2 = a2;
+  attr3 = a3;
+  walkable = w;
+  if (image != nullptr && transparent == 1) image->setTransparencyColor(0, 0, 0);
+}
+
 void ZEL_Tile::draw(unsigned int x, unsigned int y) { draw(x, y, grafbox); }
 
 // Cut to 16 bits on purpose: the graphics box reads the position as signed.

@@ -43,6 +43,13 @@ class ZEL_Tile {
 
   bool IsWalkable() const;
 
+  // Makes the tile from an image and its five attribute bytes, as reading a
+  // record would: the tile takes ownership of image (replacing the surface
+  // it held), takes its size from it, and keys black out when transparent
+  // is 1. For tools that build tile sets in memory before WriteTle.
+  void setImage(ZEL_Surface* image, uint8_t attr0, uint8_t transparent, uint8_t attr2,
+                uint8_t attr3, uint8_t walkable);
+
   // Draws the tile at screen (x, y) with the tile's own graphics box or the
   // given one. Positions and size travel as 16-bit values, on purpose: a
   // negative position arrives as a signed 16-bit one and is clipped.

@@ -126,6 +126,34 @@ TEST_F(AnimDataTest, WriteSprReproducesTheFileByteForByte) {
   EXPECT_EQ(readFile(out), bytes);
 }
 
+TEST_F(AnimDataTest, FramesAddedInMemoryWriteTheSameSpr) {
+  const std::vector<SprRgb> pixels = threeFramePixels();
+  ZEL_AnimData made(box.get(), nullptr);
+  for (int f = 0; f < 3; ++f) {
+    ZEL_Surface* s = box->getSurface(2, 2);
+    for (int i = 0; i < 4; ++i) {
+      const SprRgb& c = pixels[static_cast<size_t>(4 * f + i)];
+      s->setPixel(i % 2, i / 2, c.r, c.g, c.b);
+    }
+    const int32_t* b = &THREE_BOXES[static_cast<size_t>(4 * f)];
+    made.addFrame(s, 9, ZEL_Rect{b[0], b[1], b[2], b[3]});
+  }
+  EXPECT_EQ(made.getNbFrames(), 3u);
+  EXPECT_EQ(made.get_largeur(), 2u);
+  EXPECT_EQ(made.get_hauteur(), 2u);
+  const std::string out = tempPath("made.spr");
+  files.push_back(out);
+  made.WriteSpr(out.c_str());
+  EXPECT_EQ(readFile(out), sprBytes(3, 9, 2, 2, pixels, THREE_BOXES));
+
+  // Black is keyed out, as in a loaded frame.
+  box->fill_virtual(50, 60, 70);
+  box->put_sprite(made.getFrames()->elementAt(1), 10, 10, 2, 2);
+  Rgb c;
+  box->get_pix(10, 10, &c.r, &c.g, &c.b);
+  EXPECT_EQ(c, (Rgb{50, 60, 70}));
+}
+
 TEST_F(AnimDataTest, GifFramesTakeTheirOwnSizeDelaysAndBoxes) {
   ZEL_TimerSDL timer;
   timer.setRate(100);
@@ -292,6 +320,16 @@ TEST(AnimDataExitTest, GifWarningsAndCorruptData) {
     EXPECT_EQ(r.out, "fichier " + path + " corrompu!\n");
   }
   remove(path.c_str());
+}
+
+TEST(AnimDataExitTest, FrameOfAnotherSizeIsRefused) {
+  const ChildResult r = loadInChild([](ZEL_Grafbox& box) {
+    ZEL_AnimData a(&box, nullptr);
+    a.addFrame(box.getSurface(2, 2), 0, ZEL_Rect());
+    a.addFrame(box.getSurface(2, 3), 0, ZEL_Rect());
+  });
+  EXPECT_EQ(r.exitCode, 255) << describe(r);
+  EXPECT_EQ(r.out, "la frame 2 n'a pas la taille de l'anim\n");
 }
 
 TEST(AnimDataExitTest, WriteSprFailuresAreReported) {

@@ -182,6 +182,40 @@ TEST_F(TileTest, WriteThenReadKeepsSizesAttributesAndPixels) {
   EXPECT_EQ(tilePixel(wide, ZEL_Tile::MAX_SIDE - 1, 0), RED);
 }
 
+TEST_F(TileTest, SetImageWritesTheSameRecordAsReading) {
+  const std::vector<uint8_t> record = tleRecord(
+      3, 2, {7, 1, 8, 9, 1}, [](int x, int y) { return x == 1 && y == 1 ? TileRgb{0, 0, 0} : patternColour(1, x, y); });
+  ZEL_Surface* image = box->getSurface(3, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) {
+      const TileRgb c = x == 1 && y == 1 ? TileRgb{0, 0, 0} : patternColour(1, x, y);
+      image->setPixel(x, y, c.r, c.g, c.b);
+    }
+  ZEL_Tile t(box.get());
+  t.ReadTle(file("one.tle", plainTle(4, 3, BLUE, 0)).c_str());  // replaced below
+  t.setImage(image, 7, 1, 8, 9, 1);
+  EXPECT_EQ(t.getSurface(), image);
+  EXPECT_EQ(t.get_largeur(), 3);
+  EXPECT_EQ(t.get_hauteur(), 2);
+  EXPECT_TRUE(t.IsWalkable());
+  EXPECT_TRUE(isKeyed(t));
+  const std::string out = dir.file("made.tle");
+  FILE* f = fopen(out.c_str(), "wb");
+  t.WriteTle(f);
+  fclose(f);
+  EXPECT_EQ(readFile(out), record);
+
+  // Solid and opaque; the same image again is kept, not freed.
+  ZEL_Surface* plain = box->getSurface(1, 1);
+  plain->setPixel(0, 0, 0, 0, 0);
+  ZEL_Tile solid(box.get());
+  solid.setImage(plain, 0, 2, 0, 0, 2);
+  solid.setImage(plain, 0, 0, 0, 0, 0);
+  EXPECT_EQ(solid.getSurface(), plain);
+  EXPECT_FALSE(solid.IsWalkable());
+  EXPECT_FALSE(isKeyed(solid));
+}
+
 TEST_F(TileTest, DrawPassesSixteenBitPositions) {
   ZEL_Tile t(box.get());
   t.ReadTle(
