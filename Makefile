@@ -22,9 +22,10 @@ build-sanitize: bootstrap
 	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DZEL_SANITIZE=ON -DZEL_BENCH=OFF
 	cmake --build $(SANITIZE_BUILD_DIR) -j $(JOBS)
 
+# Plays in a window, or without a display a scripted session under Xvfb
+# whose screenshots go to $(BUILD_DIR)/screenshots.
 run: build
-	@echo "plateforme: the game is not written yet; there is nothing to run." >&2
-	@exit 1
+	@scripts/run-demo.sh $(BUILD_DIR)
 
 test: build
 	$(CTEST) $(BUILD_DIR)

@@ -8,6 +8,8 @@ PACKAGES=(
   libsdl1.2-dev libsdl-net1.2-dev libsdl-mixer1.2-dev
   googletest libgtest-dev libbenchmark-dev
   xvfb xdotool
+  libfreetype-dev fonts-dejavu-core libgif-dev
+  imagemagick
 )
 
 missing=()
