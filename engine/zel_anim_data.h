@@ -34,9 +34,11 @@ class ZEL_AnimData {
   void WriteSpr(const char* file);
 
   // Appends a frame shown for delay further steps, with its bound box
-  // (copied), as a loaded one: black is keyed out and the frame lives as
-  // long as the process. The first frame sets the animation's size; a
-  // frame of another size ends the process with a message.
+  // (copied); black is keyed out, as in a loaded frame. The animation
+  // points at the frame without owning it, as at loaded ones: the caller
+  // keeps it alive while the animation is used. The first frame sets the
+  // animation's size; a frame of another size ends the process with a
+  // message.
   void addFrame(ZEL_Surface* frame, unsigned int delay, const ZEL_Rect& box);
 
   // The box holding the non-black pixels of the w x h top-left area of s;

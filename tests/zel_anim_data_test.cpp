@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "anim_files.h"
 #include "child_process.h"
@@ -128,9 +129,11 @@ TEST_F(AnimDataTest, WriteSprReproducesTheFileByteForByte) {
 
 TEST_F(AnimDataTest, FramesAddedInMemoryWriteTheSameSpr) {
   const std::vector<SprRgb> pixels = threeFramePixels();
+  std::vector<std::unique_ptr<ZEL_Surface>> surfaces;  // the caller's, not the animation's
   ZEL_AnimData made(box.get(), nullptr);
   for (int f = 0; f < 3; ++f) {
-    ZEL_Surface* s = box->getSurface(2, 2);
+    surfaces.emplace_back(box->getSurface(2, 2));
+    ZEL_Surface* s = surfaces.back().get();
     for (int i = 0; i < 4; ++i) {
       const SprRgb& c = pixels[static_cast<size_t>(4 * f + i)];
       s->setPixel(i % 2, i / 2, c.r, c.g, c.b);

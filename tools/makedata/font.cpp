@@ -3,6 +3,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <memory>
 #include <vector>
 
 #include "image.h"
@@ -122,14 +123,16 @@ void makeFont(const std::string& sourcePath, const std::string& sprFile, ZEL_Gra
   // One pixel of room above the tallest glyph for its outline.
   const int baseline = static_cast<int>(face->size->metrics.ascender >> 6) + 1;
 
+  // The animation does not own its frames: they go after it.
+  std::vector<std::unique_ptr<ZEL_Surface>> surfaces;
   ZEL_AnimData font(grafbox, nullptr);
   for (int code = 0; code < GLYPHS; ++code) {
     const Image glyph = glyphImage(coverage(face, code, s, baseline), s);
-    ZEL_Surface* surface = toSurface(glyph, grafbox);
+    surfaces.emplace_back(toSurface(glyph, grafbox));
     ZEL_Rect box;
-    ZEL_AnimData::calculateOptimizedBoundBox(&box, surface, static_cast<unsigned>(s.cellWidth),
+    ZEL_AnimData::calculateOptimizedBoundBox(&box, surfaces.back().get(), static_cast<unsigned>(s.cellWidth),
                                              static_cast<unsigned>(s.cellHeight));
-    font.addFrame(surface, 0, box);
+    font.addFrame(surfaces.back().get(), 0, box);
   }
   FT_Done_Face(face);
   FT_Done_FreeType(library);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 
 #include "gif_writer.h"
 #include "pixel_art.h"
@@ -21,15 +22,15 @@ bool endsWith(const std::string& s, const std::string& end) {
 }
 
 void writeSpr(const std::string& path, const std::vector<Image>& frames, unsigned delay, ZEL_Grafbox* grafbox) {
-  // The animation keeps its frames for the life of the process, as a
-  // loaded one does; the tool makes a handful.
+  // The animation does not own its frames: they go after it.
+  std::vector<std::unique_ptr<ZEL_Surface>> surfaces;
   ZEL_AnimData anim(grafbox, nullptr);
   for (const Image& image : frames) {
-    ZEL_Surface* surface = toSurface(image, grafbox);
+    surfaces.emplace_back(toSurface(image, grafbox));
     ZEL_Rect box;
-    ZEL_AnimData::calculateOptimizedBoundBox(&box, surface, static_cast<unsigned>(image.largeur),
+    ZEL_AnimData::calculateOptimizedBoundBox(&box, surfaces.back().get(), static_cast<unsigned>(image.largeur),
                                              static_cast<unsigned>(image.hauteur));
-    anim.addFrame(surface, delay, box);
+    anim.addFrame(surfaces.back().get(), delay, box);
   }
   anim.WriteSpr(path.c_str());
 }
