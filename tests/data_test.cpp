@@ -48,7 +48,11 @@ const int CAPTION_X = 50;
 const int CAPTION_Y = 430;
 const int CAPTION_LENGTH = 54;  // "Plateforme demo de la ZEL Team: http://zel.example.org"
 const int FONT_GLYPHS = 256;
+const unsigned GAME_RATE = 100;  // steps a second
+const int SMALL_SCREEN = 64;
 const double MAX_SAMPLE_SECONDS = 2.0;
+const int MIX_RATE_HZ = 44100;
+const int MIX_CHANNELS = 32;
 
 // Problems found in a child are printed; the parent expects none.
 int problems = 0;
@@ -68,9 +72,9 @@ ChildResult inDataDir(const std::function<void(ZEL_GrafboxSDL&, ZEL_TimerSDL&)>&
     if (chdir(DATA_DIR.c_str()) != 0) _exit(2);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     ZEL_GrafboxSDL box(SCREEN_WIDTH, SCREEN_HEIGHT, 32, false);
-    box.setVideoMode(64, 64, 32, false);
+    box.setVideoMode(SMALL_SCREEN, SMALL_SCREEN, 32, false);
     ZEL_TimerSDL timer;
-    timer.setRate(100);
+    timer.setRate(GAME_RATE);
     body(box, timer);
     fflush(stdout);
     _exit(problems == 0 ? 0 : 1);
@@ -157,7 +161,7 @@ TEST(GameDataTest, EveryFileTheEntryLoadsIsThere) {
   }
   const ChildResult r = runInChild([] {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    CHILD_CHECK(FSOUND_Init(44100, 32, 0));
+    CHILD_CHECK(FSOUND_Init(MIX_RATE_HZ, MIX_CHANNELS, 0));
     for (const char* s : SAMPLES) CHILD_CHECK(FSOUND_Sample_Load(FSOUND_FREE, (DATA_DIR + "/" + s).c_str(), FSOUND_LOOP_OFF, 0) != nullptr);
     FSOUND_Close();
   });

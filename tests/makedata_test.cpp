@@ -26,6 +26,9 @@ namespace {
 const Rgb RED = {200, 10, 10};
 const Rgb NEAR_BLACK = {0, 0, 1};
 const Rgb GREY = {9, 9, 9};
+const int SCREEN_SIDE = 64;
+const int SCREEN_DEPTH = 32;
+const unsigned GAME_RATE = 100;  // steps a second, as the game's timer
 
 std::string write(const TempDir& dir, const std::string& name, const std::string& text) {
   const std::string path = dir.file(name);
@@ -38,10 +41,10 @@ std::string write(const TempDir& dir, const std::string& name, const std::string
 ChildResult onScreen(const std::function<void(ZEL_GrafboxSDL&, ZEL_TimerSDL&)>& body) {
   return runInChild([&] {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    ZEL_GrafboxSDL box(64, 64, 32, false);
-    box.setVideoMode(64, 64, 32, false);
+    ZEL_GrafboxSDL box(SCREEN_SIDE, SCREEN_SIDE, SCREEN_DEPTH, false);
+    box.setVideoMode(SCREEN_SIDE, SCREEN_SIDE, SCREEN_DEPTH, false);
     ZEL_TimerSDL timer;
-    timer.setRate(100);
+    timer.setRate(GAME_RATE);
     body(box, timer);
   });
 }

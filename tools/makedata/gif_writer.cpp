@@ -82,7 +82,7 @@ void writeGif(const std::string& file, const std::vector<Image>& frames, unsigne
   static const unsigned char LOOP_NAME[] = "NETSCAPE2.0";
   static const unsigned char LOOP_FOREVER[] = {1, 0, 0};
   check(EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE), gif, file);
-  check(EGifPutExtensionBlock(gif, 11, LOOP_NAME), gif, file);
+  check(EGifPutExtensionBlock(gif, sizeof LOOP_NAME - 1, LOOP_NAME), gif, file);  // no terminating zero
   check(EGifPutExtensionBlock(gif, sizeof LOOP_FOREVER, LOOP_FOREVER), gif, file);
   check(EGifPutExtensionTrailer(gif), gif, file);
 
