@@ -99,6 +99,18 @@ void putFrame(GifFileType* gif, const GifFrameSpec& frame) {
   }
 }
 
+// The usual application extension that makes players loop forever.
+void putLooping(GifFileType* gif) {
+  static const char APPLICATION[] = "NETSCAPE2.0";
+  static const uint8_t LOOP_FOREVER[] = {1, 0, 0};  // sub-block id 1, count 0
+  if (EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_ERROR ||
+      EGifPutExtensionBlock(gif, sizeof APPLICATION - 1, APPLICATION) == GIF_ERROR ||
+      EGifPutExtensionBlock(gif, sizeof LOOP_FOREVER, LOOP_FOREVER) == GIF_ERROR ||
+      EGifPutExtensionTrailer(gif) == GIF_ERROR) {
+    fail("looping extension", gif->Error);
+  }
+}
+
 }  // namespace
 
 std::vector<uint8_t> giflibEncode(const GifSpec& spec) {
@@ -111,6 +123,10 @@ std::vector<uint8_t> giflibEncode(const GifSpec& spec) {
   const int status = EGifPutScreenDesc(gif, spec.screenWidth, spec.screenHeight, COLOR_RESOLUTION, 0, global);
   GifFreeMapObject(global);
   if (status == GIF_ERROR) fail("EGifPutScreenDesc", gif->Error);
+  if (spec.looping) putLooping(gif);
+  if (!spec.comment.empty() && EGifPutComment(gif, spec.comment.c_str()) == GIF_ERROR) {
+    fail("EGifPutComment", gif->Error);
+  }
   for (const GifFrameSpec& frame : spec.frames) putFrame(gif, frame);
   if (EGifCloseFile(gif, &error) == GIF_ERROR) fail("EGifCloseFile", error);
   return out;

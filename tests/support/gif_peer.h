@@ -33,6 +33,8 @@ struct GifSpec {
   int screenWidth = 1;
   int screenHeight = 1;
   std::vector<GifRgb> globalTable;  // size a power of two, 2 .. 256
+  bool looping = false;             // an application (looping) extension first
+  std::string comment;              // a comment extension first, when not empty
   std::vector<GifFrameSpec> frames;
 };
 
