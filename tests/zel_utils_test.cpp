@@ -423,7 +423,7 @@ void ReadGifPeerTest::expectLoadMatchesGiflib(const std::vector<uint8_t>& file, 
   std::string error;
   ASSERT_TRUE(giflibDecode(file, reference, error)) << error;
   const std::string path = dir.file("peer" + std::to_string(fileCount++) + ".gif");
-  writeFile(path, file);
+  writeBytes(path, file);
 
   ZEL_AnimData anim(path.c_str(), box.get(), nullptr);
   EXPECT_EQ(anim.get_largeur(), static_cast<uint32_t>(screenWidth));

@@ -304,7 +304,7 @@ std::vector<GifRgb> randomTable(int entries, uint32_t seed) {
   return table;
 }
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   FILE* f = fopen(path.c_str(), "wb");
   if (f == nullptr || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || fclose(f) != 0) {
     fprintf(stderr, "gif_peer: cannot write %s\n", path.c_str());

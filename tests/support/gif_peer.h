@@ -84,6 +84,6 @@ std::vector<uint8_t> patternIndices(int width, int height, int colours, int nois
 std::vector<GifRgb> randomTable(int entries, uint32_t seed);
 
 // Writes bytes to path; aborts on failure.
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 #endif
