@@ -12,7 +12,7 @@ class ZEL_Surface;
 // glyph surfaces themselves live as long as the process.
 class ZEL_Font {
  public:
-  static const uint32_t NB_GLYPHS = 256;
+  static constexpr uint32_t NB_GLYPHS = 256;
 
   // Loads file; one of another frame count is reported and used as it is.
   ZEL_Font(const char* file, ZEL_Grafbox* grafbox);

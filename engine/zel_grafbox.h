@@ -64,6 +64,10 @@ class ZEL_Grafbox {
   // to the screen's format); the caller owns it and deletes it.
   virtual ZEL_Surface* getSurface(int width, int height) = 0;
   virtual ZEL_Surface* getSurface(int width, int height, int depth) = 0;
+
+  // The window size given at construction, in pixels.
+  virtual int get_largeur() = 0;
+  virtual int get_hauteur() = 0;
 };
 
 #endif

@@ -45,6 +45,8 @@ class ZEL_GrafboxSDL : public ZEL_Grafbox {
                 int areaHeight) override;
   ZEL_Surface* getSurface(int width, int height) override;
   ZEL_Surface* getSurface(int width, int height, int depth) override;
+  int get_largeur() override { return largeur; }
+  int get_hauteur() override { return hauteur; }
 
   static SDL_Surface* getScreen() { return screen; }
   static int getProfondeur() { return profondeur; }

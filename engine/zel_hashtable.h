@@ -13,7 +13,7 @@ template <class K, class V>
 class ZEL_Hashtable {
  public:
   // A prime, so that aligned addresses spread over the buckets.
-  static const int DEFAULT_BUCKETS = 4999;
+  static constexpr int DEFAULT_BUCKETS = 4999;
 
   class ZEL_HashtablePair {
    public:

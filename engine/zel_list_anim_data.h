@@ -14,7 +14,7 @@ class ZEL_Timer;
 class ZEL_ListAnimData {
  public:
   // Longest animation file name a .dat may hold.
-  static const int MAX_NAME_LENGTH = 55;
+  static constexpr int MAX_NAME_LENGTH = 55;
 
   // Loads every animation file names; any failure ends the process.
   ZEL_ListAnimData(const char* file, ZEL_Grafbox* grafbox, ZEL_Timer* timer);

@@ -11,14 +11,22 @@ typedef int (*ZEL_Compare)(void* a, void* b);
 // *a < *b for two ints.
 int lowerINT(void* a, void* b);
 
+// Actor orders (arguments are ZEL_Actif*). The bottom edge of an actor is
+// its world y plus its current animation's height: actors whose feet are
+// higher on the screen sort, and are drawn, first.
+int lowerPriorityActif(void* a, void* b);
+int lowerUpPerspectiveActif(void* a, void* b);
+// By priority, then by bottom edge.
+int lowerPriorityAndUpPerspectiveActif(void* a, void* b);
+
 // An array of pointers kept in the order of cmp at insertion time. Keys
 // that change later are not re-sorted: the owner removes and re-adds.
 // Never owns its elements. Not thread-safe.
 template <class T, ZEL_Compare cmp>
 class ZEL_SortedVector {
  public:
-  static const int DEFAULT_CAPACITY = 1000;
-  static const int DEFAULT_INCREMENT = 500;
+  static constexpr int DEFAULT_CAPACITY = 1000;
+  static constexpr int DEFAULT_INCREMENT = 500;
 
   ZEL_SortedVector() : capacity(0), increment(0), elements(nullptr), size(0) {
     init(DEFAULT_CAPACITY, DEFAULT_INCREMENT);

@@ -55,21 +55,21 @@ Uint32 nearestTrueColorValueBesides(SDL_PixelFormat* f, int r, int g, int b) {
   return SDL_MapRGB(f, c[0], c[1], c[2]);
 }
 
-// The pixel value for (r, g, b). Where the format maps a near-black colour
-// onto black, the transparent colour of every loaded image, the nearest
-// other value is used instead so that the pixel stays visible.
-Uint32 mapVisible(SDL_PixelFormat* f, Uint8 r, Uint8 g, Uint8 b) {
+// The pixel value for (r, g, b), black being the format's value of black.
+// Where the format maps a near-black colour onto black, the transparent
+// colour of every loaded image, the nearest other value is used instead so
+// that the pixel stays visible.
+Uint32 mapVisible(SDL_PixelFormat* f, Uint32 black, Uint8 r, Uint8 g, Uint8 b) {
   const Uint32 value = SDL_MapRGB(f, r, g, b);
-  if ((r | g | b) == 0) return value;
-  const Uint32 black = SDL_MapRGB(f, 0, 0, 0);
-  if (value != black) return value;
+  if ((r | g | b) == 0 || value != black) return value;
   return f->palette != nullptr ? nearestPaletteValueBesides(f, black, r, g, b)
                                : nearestTrueColorValueBesides(f, r, g, b);
 }
 
 }  // namespace
 
-ZEL_SurfaceSDL::ZEL_SurfaceSDL(int flags, int width, int height, int depth) : surface(nullptr) {
+ZEL_SurfaceSDL::ZEL_SurfaceSDL(int flags, int width, int height, int depth)
+    : surface(nullptr), black(0) {
   // SDL 1.2 converts to the display format without checking that a video
   // mode is open.
   if (SDL_GetVideoSurface() == nullptr) failCreation();
@@ -80,15 +80,16 @@ ZEL_SurfaceSDL::ZEL_SurfaceSDL(int flags, int width, int height, int depth) : su
   surface = SDL_DisplayFormat(raw);
   SDL_FreeSurface(raw);
   if (surface == nullptr) failCreation();
+  black = SDL_MapRGB(surface->format, 0, 0, 0);
 }
 
-ZEL_SurfaceSDL::ZEL_SurfaceSDL(SDL_Surface* s) : surface(s) {}
+ZEL_SurfaceSDL::ZEL_SurfaceSDL(SDL_Surface* s) : surface(s), black(SDL_MapRGB(s->format, 0, 0, 0)) {}
 
 ZEL_SurfaceSDL::~ZEL_SurfaceSDL() { SDL_FreeSurface(surface); }
 
 void ZEL_SurfaceSDL::setPixel(int x, int y, unsigned char r, unsigned char g, unsigned char b) {
   if (!zel_pixel::isInside(x, y, surface->w, surface->h)) return;
-  const Uint32 value = mapVisible(surface->format, r, g, b);
+  const Uint32 value = mapVisible(surface->format, black, r, g, b);
   zel_pixel::LockGuard lock(surface);
   if (lock.isLocked()) zel_pixel::write(surface, x, y, value);
 }

@@ -32,6 +32,8 @@ class ZEL_SurfaceSDL : public ZEL_Surface {
 
  private:
   SDL_Surface* surface;
+  // The format's value of black, the transparent colour of loaded images.
+  Uint32 black;
 };
 
 #endif

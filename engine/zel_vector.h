@@ -10,8 +10,8 @@
 template <class T>
 class ZEL_Vector {
  public:
-  static const int DEFAULT_CAPACITY = 10;
-  static const int DEFAULT_INCREMENT = 5;
+  static constexpr int DEFAULT_CAPACITY = 10;
+  static constexpr int DEFAULT_INCREMENT = 5;
 
   ZEL_Vector() : size(0), capacity(0), elements(nullptr), increment(0) {
     init(DEFAULT_CAPACITY, DEFAULT_INCREMENT);

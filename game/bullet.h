@@ -1,0 +1,39 @@
+#ifndef BULLET_H
+#define BULLET_H
+
+#include <cstdint>
+
+#include "zel_actif.h"
+
+class ZEL_ListAnimData;
+class ZEL_Path;
+
+// A bullet fired by the player (or a soldier): flies along a gravity path,
+// knocks out every fly and wears down every dropping it touches, and
+// leaves the space on a wall, outside the world, or one action after a
+// hit. Made with fire(), which adds it to the space; a bullet that left
+// the space is deleted when the next one is fired.
+class bullet : public ZEL_Actif {
+ public:
+  static constexpr int TYPE = 1;
+  static int32_t BRUITAGE_WALL;
+
+  bullet(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims);
+  ~bullet() override;
+
+  // Deletes the bullets that left the space, then makes one and adds it.
+  static bullet* fire(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims);
+  // Deletes every bullet that left the space (at teardown).
+  static void reclaim();
+
+  void go();
+  void hit();
+
+ private:
+  void leave();
+  void scanTargets();
+
+  ZEL_Path* path;
+};
+
+#endif
