@@ -88,6 +88,11 @@ void putFrame(GifFileType* gif, const GifFrameSpec& frame) {
     }
   }
   ColorMapObject* local = makeMap(frame.localTable);
+  if (local == nullptr && gif->Image.ColorMap != nullptr) {
+    // giflib would drop the previous image's table here without freeing it.
+    GifFreeMapObject(gif->Image.ColorMap);
+    gif->Image.ColorMap = nullptr;
+  }
   const int status = EGifPutImageDesc(gif, 0, 0, frame.width, frame.height, frame.interlace, local);
   GifFreeMapObject(local);
   if (status == GIF_ERROR) fail("EGifPutImageDesc", gif->Error);
@@ -306,7 +311,8 @@ std::vector<GifRgb> randomTable(int entries, uint32_t seed) {
 
 void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   FILE* f = fopen(path.c_str(), "wb");
-  if (f == nullptr || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || fclose(f) != 0) {
+  const bool written = f != nullptr && (bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size());
+  if (f == nullptr || fclose(f) != 0 || !written) {
     fprintf(stderr, "gif_peer: cannot write %s\n", path.c_str());
     abort();
   }
