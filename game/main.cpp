@@ -3,8 +3,8 @@
 // steps a second until Escape is held.
 #include <SDL.h>
 
-#include <algorithm>
 #include <iostream>
+#include <string>
 
 #include "bullet.h"
 #include "demo_level.h"
@@ -41,13 +41,12 @@ int main(int, char**) {
     player1* player = demo::placeActors(space, anims, keyboard);
     ZEL_View* view = demo::createView(space, player);
 
-    char caption[sizeof demo::CAPTION];
-    std::copy(demo::CAPTION, demo::CAPTION + sizeof demo::CAPTION, caption);
+    std::string caption = demo::CAPTION;  // put_text takes a writable text
     do {
       timer->setReftime();
       space.step();
       view->draw();
-      grafbox->put_text(demo::CAPTION_X, demo::CAPTION_Y, caption, &font, view->get_largeur(),
+      grafbox->put_text(demo::CAPTION_X, demo::CAPTION_Y, &caption[0], &font, view->get_largeur(),
                         view->get_hauteur(), demo::SCREEN_WIDTH, demo::SCREEN_HEIGHT);
       grafbox->copy_virtual_to_screen();
       timer->waitWhile();
