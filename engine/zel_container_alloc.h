@@ -28,6 +28,23 @@ inline int64_t grownCapacity(int32_t capacity, int32_t increment) {
   return static_cast<int64_t>(capacity) + step;
 }
 
+// Replaces slots by a new array of capacity slots holding its first keep
+// pointers; the old array is released.
+template <class T>
+void reallocateSlots(T**& slots, int32_t keep, int64_t capacity) {
+  T** fresh = allocateSlots<T>(capacity);
+  for (int32_t i = 0; i < keep; ++i) fresh[i] = slots[i];
+  delete[] slots;
+  slots = fresh;
+}
+
+// Closes the gap at index: every later pointer moves down one slot.
+template <class T>
+void closeGap(T** slots, int32_t& size, int32_t index) {
+  for (int32_t i = index; i < size - 1; ++i) slots[i] = slots[i + 1];
+  --size;
+}
+
 }  // namespace zel_container
 
 #endif

@@ -37,12 +37,10 @@ class ZEL_SortedVector {
 
   // Empties the vector and allocates newCapacity slots (a negative one is 0).
   void init(int newCapacity, int newIncrement) {
-    T** slots = zel_container::allocateSlots<T>(newCapacity);
-    delete[] elements;
-    elements = slots;
     size = 0;
     capacity = newCapacity < 0 ? 0 : newCapacity;
     increment = newIncrement;
+    zel_container::reallocateSlots(elements, 0, capacity);
   }
 
   // Insertion position of e: one past the highest-indexed element that
@@ -72,8 +70,7 @@ class ZEL_SortedVector {
   T* remove(T* e) {
     for (int32_t i = 0; i < size; ++i) {
       if (elements[i] == e) {
-        for (int32_t j = i; j < size - 1; ++j) elements[j] = elements[j + 1];
-        --size;
+        zel_container::closeGap(elements, size, i);
         return e;
       }
     }
@@ -91,10 +88,7 @@ class ZEL_SortedVector {
  private:
   void grow() {
     const int64_t newCapacity = zel_container::grownCapacity(capacity, increment);
-    T** slots = zel_container::allocateSlots<T>(newCapacity);
-    for (int32_t i = 0; i < size; ++i) slots[i] = elements[i];
-    delete[] elements;
-    elements = slots;
+    zel_container::reallocateSlots(elements, size, newCapacity);
     capacity = static_cast<int32_t>(newCapacity);
   }
 

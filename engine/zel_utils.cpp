@@ -105,6 +105,7 @@ class Decoder {
       }
       if (!expand(code)) return false;
       addEntry();
+      widen();
       previous = code;
       for (int i = stackTop - 1; i >= 0; --i) pixels.put(stack[i]);
     }
@@ -147,7 +148,14 @@ class Decoder {
     prefix[nextFree] = static_cast<uint16_t>(previous);
     suffix[nextFree] = stack[stackTop - 1];
     ++nextFree;
-    if (nextFree == (1 << codeWidth) && codeWidth < MAX_CODE_BITS) ++codeWidth;
+  }
+
+  // Codes get one bit wider once the next free code no longer fits. Checked
+  // after every code, not only after an addition: with code size 1 the
+  // first free code (4) already needs 3 bits, and encoders widen right
+  // after the first code.
+  void widen() {
+    if (nextFree >= (1 << codeWidth) && codeWidth < MAX_CODE_BITS) ++codeWidth;
   }
 
   const int clearCode;

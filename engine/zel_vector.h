@@ -22,12 +22,10 @@ class ZEL_Vector {
 
   // Empties the vector and allocates newCapacity slots (a negative one is 0).
   void init(int newCapacity, int newIncrement) {
-    T** slots = zel_container::allocateSlots<T>(newCapacity);
-    delete[] elements;
-    elements = slots;
     size = 0;
     capacity = newCapacity < 0 ? 0 : newCapacity;
     increment = newIncrement;
+    zel_container::reallocateSlots(elements, 0, capacity);
   }
 
   // Appends e and returns its index.
@@ -42,8 +40,7 @@ class ZEL_Vector {
   T* remove(int index) {
     if (index < 0 || index >= size) return nullptr;
     T* e = elements[index];
-    for (int32_t i = index; i < size - 1; ++i) elements[i] = elements[i + 1];
-    --size;
+    zel_container::closeGap(elements, size, index);
     return e;
   }
 
@@ -76,10 +73,7 @@ class ZEL_Vector {
  private:
   void grow() {
     const int64_t newCapacity = zel_container::grownCapacity(capacity, increment);
-    T** slots = zel_container::allocateSlots<T>(newCapacity);
-    for (int32_t i = 0; i < size; ++i) slots[i] = elements[i];
-    delete[] elements;
-    elements = slots;
+    zel_container::reallocateSlots(elements, size, newCapacity);
     capacity = static_cast<int32_t>(newCapacity);
   }
 

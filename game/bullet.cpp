@@ -30,20 +30,12 @@ bullet::~bullet() { delete path; }
 
 bullet* bullet::fire(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims) {
   ProjectilePool<bullet>::reclaim();
-  bullet* b = new bullet(x, y, vx, vy, period, anims);
-  getSpace()->add(b);
-  if (b->getSpaceIndex() == -1) {  // refused at the actor limit
-    delete b;
-    return nullptr;
-  }
-  return b;
+  return ProjectilePool<bullet>::launch(new bullet(x, y, vx, vy, period, anims));
 }
 
 void bullet::reclaim() { ProjectilePool<bullet>::reclaim(); }
 
-void bullet::leave() {
-  if (getSpace()->kill(this)) ProjectilePool<bullet>::retire(this);
-}
+void bullet::leave() { ProjectilePool<bullet>::leave(this); }
 
 void bullet::go() {
   const NextPoint next = nextPoint(path);

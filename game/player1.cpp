@@ -150,8 +150,7 @@ void player1::shoot_left() {
 // Lifts the player out of the floor it has reached, pixel by pixel, and
 // rests its bottom edge on it.
 void player1::land() {
-  while (isOnGround(this) && yworld >= 0) setYworld(yworld - 1);
-  setYworld(yworld + 1);
+  liftOutOfFloor(this);
   playSample(BRUITAGE_FALL);
 }
 

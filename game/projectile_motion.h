@@ -45,4 +45,11 @@ inline bool isOnGround(ZEL_Actif* a) {
   return map != nullptr && map->collision_south(a) != 0;
 }
 
+// Lifts an actor that has reached a floor out of it pixel by pixel (not
+// above y = 0), resting its bottom edge on it.
+inline void liftOutOfFloor(ZEL_Actif* a) {
+  while (isOnGround(a) && a->getYworld() >= 0) a->setYworld(a->getYworld() - 1);
+  a->setYworld(a->getYworld() + 1);
+}
+
 #endif

@@ -1,6 +1,8 @@
 #ifndef PROJECTILE_POOL_H
 #define PROJECTILE_POOL_H
 
+#include "zel_actif.h"
+#include "zel_space.h"
 #include "zel_vector.h"
 
 // Projectiles that have left the space, kept until they can be deleted
@@ -9,8 +11,21 @@
 template <class T>
 class ProjectilePool {
  public:
-  // p has just been killed from the space (and is not held elsewhere).
-  static void retire(T* p) { retired.add(p); }
+  // Deletes the retired ones, then adds p to the space; a projectile
+  // refused at the actor limit is deleted here. The projectile, or null.
+  static T* launch(T* p) {
+    ZEL_Actif::getSpace()->add(p);
+    if (p->getSpaceIndex() == -1) {
+      delete p;
+      return nullptr;
+    }
+    return p;
+  }
+
+  // Takes p out of the space and keeps it until it can be deleted.
+  static void leave(T* p) {
+    if (ZEL_Actif::getSpace()->kill(p)) retired.add(p);
+  }
   static void reclaim() {
     while (retired.getSize() > 0) delete retired.remove(retired.getSize() - 1);
   }

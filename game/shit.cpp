@@ -28,20 +28,12 @@ shit::~shit() { delete path; }
 
 shit* shit::drop(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims) {
   ProjectilePool<shit>::reclaim();
-  shit* s = new shit(x, y, vx, vy, period, anims);
-  getSpace()->add(s);
-  if (s->getSpaceIndex() == -1) {  // refused at the actor limit
-    delete s;
-    return nullptr;
-  }
-  return s;
+  return ProjectilePool<shit>::launch(new shit(x, y, vx, vy, period, anims));
 }
 
 void shit::reclaim() { ProjectilePool<shit>::reclaim(); }
 
-void shit::leave() {
-  if (getSpace()->kill(this)) ProjectilePool<shit>::retire(this);
-}
+void shit::leave() { ProjectilePool<shit>::leave(this); }
 
 void shit::go() {
   const NextPoint next = nextPoint(path);

@@ -101,8 +101,7 @@ void soldier::fall() {
   if (path == nullptr) return;
   NextPoint next = nextPoint(path);
   if (isOnGround(this)) {
-    while (isOnGround(this) && yworld >= 0) setYworld(yworld - 1);
-    setYworld(yworld + 1);
+    liftOutOfFloor(this);
     playSample(BRUITAGE_FALL);
     next.valid = false;
   }

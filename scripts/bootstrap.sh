@@ -7,8 +7,9 @@ PACKAGES=(
   cmake g++ make pkg-config
   libsdl1.2-dev libsdl-net1.2-dev libsdl-mixer1.2-dev
   googletest libgtest-dev libbenchmark-dev
+  libgif-dev
   xvfb xdotool
-  libfreetype-dev fonts-dejavu-core libgif-dev
+  libfreetype-dev fonts-dejavu-core
   imagemagick
 )
 

@@ -13,6 +13,12 @@
 
 #include "anim_files.h"
 #include "child_process.h"
+#include "demo_level.h"
+#include "fly.h"
+#include "player1.h"
+#include "scripted_input.h"
+#include "world.h"
+#include "zel_space.h"
 #include "fsound.h"
 #include "zel_anim_data.h"
 #include "zel_grafbox_sdl.h"
@@ -35,20 +41,19 @@ const Kind KINDS[] = {{"mouche.dat", 2}, {"player1.dat", 6}, {"bullet.dat", 2}, 
 const char* const SAMPLES[] = {"injury.wav", "kick.wav", "jump.wav", "fall.wav", "intro.wav"};
 const char* const LEVEL_FILES[] = {"dirod.tle", "dirod.map", "cartoon.spr"};
 
-// The entry's window, player start, flies and caption.
-const int SCREEN_WIDTH = 640;
-const int SCREEN_HEIGHT = 480;
+// The entry's window and caption, player start and flies.
+const int SCREEN_WIDTH = demo::SCREEN_WIDTH;
+const int SCREEN_HEIGHT = demo::SCREEN_HEIGHT;
 const int MIN_WORLD_WIDTH = 3 * SCREEN_WIDTH;
 const int PLAYER_X = 210;
 const int PLAYER_Y = 120;
 const int FLY_X_MAX = 250;
 const int FLY_Y_MIN = 20;
 const int FLY_Y_MAX = 140;
-const int CAPTION_X = 50;
-const int CAPTION_Y = 430;
-const int CAPTION_LENGTH = 54;  // "Plateforme demo de la ZEL Team: http://zel.example.org"
+const int CAPTION_X = demo::CAPTION_X;
+const int CAPTION_Y = demo::CAPTION_Y;
 const int FONT_GLYPHS = 256;
-const unsigned GAME_RATE = 100;  // steps a second
+const unsigned GAME_RATE = demo::RATE;
 const int SMALL_SCREEN = 64;
 const double MAX_SAMPLE_SECONDS = 2.0;
 const int MIX_RATE_HZ = 44100;
@@ -189,7 +194,8 @@ TEST(GameDataTest, FontHasEveryGlyphInsideItsMargin) {
     const int h = static_cast<int>(font.get_hauteur());
     const int advance = 2 * w / 5;
     // The caption fits the window on one line.
-    if (CAPTION_X + CAPTION_LENGTH * advance > SCREEN_WIDTH || CAPTION_Y + h > SCREEN_HEIGHT) problem("the caption leaves the window");
+    const int captionLength = static_cast<int>(strlen(demo::CAPTION));
+    if (CAPTION_X + captionLength * advance > SCREEN_WIDTH || CAPTION_Y + h > SCREEN_HEIGHT) problem("the caption leaves the window");
     for (int c = 0; c < static_cast<int>(font.getNbFrames()); ++c) {
       ZEL_Surface* g = font.getFrames()->elementAt(c);
       const bool printable = (c > ' ' && c < 0x7F) || c > 0xA0;
@@ -248,4 +254,45 @@ TEST(GameDataTest, LevelScrollsHasFloorsAndOpenSky) {
   });
   EXPECT_TRUE(r.exited && r.exitCode == 0) << describe(r);
   EXPECT_EQ(r.out, "");
+}
+
+TEST(GameDataTest, ThePlayerLandsOnItsLedgeAndWalksIntoTheLevel) {
+  WorldOptions level;
+  level.tle = readFile(DATA_DIR + "/dirod.tle");
+  level.map = readFile(DATA_DIR + "/dirod.map");
+  const ChildResult r = runInWorld(
+      [](World& w) {
+        ASSERT_EQ(chdir(DATA_DIR.c_str()), 0);
+        const demo::Anims anims = demo::loadAnims(w.box, &w.timer);
+        ScriptedInput input;
+        player1* p = demo::placeActors(*w.space, anims, &input);
+        ZEL_TileMap* map = w.tileMap;
+        const int cell = map->get_hauteur_tile();
+        auto standsOnATile = [&] {
+          return map->collision_south(p) == 1 && (p->getYworld() + p->get_hauteur()) % cell == 0;
+        };
+        // The flies start in the first screen, in open sky above the player.
+        for (int i = 0; i < w.space->getActifCount(); ++i) {
+          ZEL_Actif* a = w.space->getActif(i);
+          if (a->getType() != mouche::TYPE) continue;
+          EXPECT_LT(a->getXworld() + a->get_largeur(), SCREEN_WIDTH);
+          EXPECT_EQ(map->collisionSouthAt(a->getXworld(), a->getYworld(), a->get_largeur(), a->get_hauteur() - 1), 0);
+        }
+        const int frames = 100;
+        for (int i = 0; i < frames; ++i) w.space->step();
+        EXPECT_TRUE(standsOnATile()) << p->getXworld() << ", " << p->getYworld();
+        // A short drop to a floor right under its start.
+        EXPECT_GE(p->getYworld(), PLAYER_Y);
+        EXPECT_LT(p->getYworld(), PLAYER_Y + cell);
+        // Walking right leads on into the level, far enough for the view to
+        // scroll, to a floor again.
+        input.right = true;
+        for (int i = 0; i < 4 * frames; ++i) w.space->step();
+        input.right = false;
+        for (int i = 0; i < frames; ++i) w.space->step();
+        EXPECT_TRUE(standsOnATile()) << p->getXworld() << ", " << p->getYworld();
+        EXPECT_GT(p->getXworld(), SCREEN_WIDTH / 2);
+      },
+      level);
+  EXPECT_TRUE(r.exited && r.exitCode == 0) << describe(r);
 }

@@ -47,6 +47,19 @@ ZEL_ListAnimData* World::list(int w, int h, int x1, int y1, int x2, int y2) {
   return new ZEL_ListAnimData((stem + ".dat").c_str(), box, &timer);
 }
 
+ZEL_ListAnimData* World::listOf(int count, int w, int h) {
+  const std::string stem = tempPath("kind" + std::to_string(files.size()));
+  std::vector<SprRgb> pixels(static_cast<size_t>(w) * h, SprRgb{200, 100, 50});
+  writeFile(stem + ".spr", sprBytes(1, 0, static_cast<uint16_t>(w), static_cast<uint16_t>(h), pixels,
+                                    {0, 0, w - 1, h - 1}));
+  std::string names;
+  for (int i = 0; i < count; ++i) names += stem + ".spr\n";
+  writeFile(stem + ".dat", std::vector<uint8_t>(names.begin(), names.end()));
+  files.push_back(stem + ".spr");
+  files.push_back(stem + ".dat");
+  return new ZEL_ListAnimData((stem + ".dat").c_str(), box, &timer);
+}
+
 ChildResult runInWorld(const std::function<void(World&)>& body, bool withDetector) {
   WorldOptions options;
   options.withDetector = withDetector;

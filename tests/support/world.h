@@ -40,6 +40,8 @@ class World {
   // relative to the frame (by default the whole frame). Lists live as long
   // as the process, as in the game.
   ZEL_ListAnimData* list(int w, int h, int x1 = 0, int y1 = 0, int x2 = -1, int y2 = -1);
+  // A list of count animations, all of one w x h frame (whole-frame box).
+  ZEL_ListAnimData* listOf(int count, int w, int h);
 
   ZEL_GrafboxSDL* box;
   ZEL_TimerSDL timer;

@@ -1,0 +1,48 @@
+#ifndef DEMO_LEVEL_H
+#define DEMO_LEVEL_H
+
+class player1;
+class ZEL_Grafbox;
+class ZEL_Input;
+class ZEL_ListAnimData;
+class ZEL_SoundBox;
+class ZEL_Space;
+class ZEL_Timer;
+class ZEL_View;
+
+// The demo level's fixed set-up, shared by the program entry and the frame
+// benchmark. Everything made here lives until the process ends.
+namespace demo {
+
+const unsigned RATE = 100;  // steps per second
+const int SCREEN_WIDTH = 640;
+const int SCREEN_HEIGHT = 480;
+const int SCREEN_DEPTH = 32;
+const int CAPTION_X = 50;
+const int CAPTION_Y = 430;
+extern const char BANNER_ADDRESS[];
+extern const char CAPTION[];
+
+struct Anims {
+  ZEL_ListAnimData* fly;
+  ZEL_ListAnimData* player;
+  ZEL_ListAnimData* bullet;
+  ZEL_ListAnimData* shit;
+  ZEL_ListAnimData* soldier;
+};
+
+// The eight samples, in their fixed order, into the game's sample ids.
+void loadSamples(ZEL_SoundBox* sound);
+
+// The five animation lists, in their fixed order.
+Anims loadAnims(ZEL_Grafbox* grafbox, ZEL_Timer* timer);
+
+// The player, then the sixteen flies, each added to the space at once.
+player1* placeActors(ZEL_Space& space, const Anims& anims, ZEL_Input* input);
+
+// The full-screen view of client 666 that follows the player.
+ZEL_View* createView(ZEL_Space& space, player1* player);
+
+}  // namespace demo
+
+#endif
