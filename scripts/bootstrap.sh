@@ -10,7 +10,7 @@ PACKAGES=(
   libgif-dev
   xvfb xdotool
   libfreetype-dev fonts-dejavu-core
-  imagemagick
+  imagemagick x11-apps
 )
 
 missing=()
