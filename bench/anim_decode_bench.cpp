@@ -55,39 +55,39 @@ GifCase manySprites;
 std::string sprPath;
 int64_t sprPixels = 0;
 
-GifCase makeCase(const GifSpec& spec) {
+GifCase makeCase(const GifLayout& layout) {
   GifCase c;
-  c.file = giflibEncode(spec);
+  c.file = giflibEncode(layout);
   c.streams = gifImageStreams(c.file);
   for (const GifImageStream& s : c.streams) c.pixels += static_cast<int64_t>(s.width) * s.height;
   return c;
 }
 
 GifCase makeLargeImage() {
-  GifSpec spec;
-  spec.screenWidth = spec.screenHeight = LARGE_SIDE;
-  spec.globalTable = randomTable(LARGE_COLOURS, 1);
+  GifLayout layout;
+  layout.screenWidth = layout.screenHeight = LARGE_SIDE;
+  layout.globalTable = randomTable(LARGE_COLOURS, 1);
   GifFrameSpec f;
   f.width = f.height = LARGE_SIDE;
   f.indices = patternIndices(LARGE_SIDE, LARGE_SIDE, LARGE_COLOURS, LARGE_NOISE_PERCENT, 2);
-  spec.frames.push_back(f);
-  return makeCase(spec);
+  layout.frames.push_back(f);
+  return makeCase(layout);
 }
 
 GifCase makeManySprites() {
   const int DELAY = 5;
-  GifSpec spec;
-  spec.screenWidth = spec.screenHeight = SPRITE_SIDE;
-  spec.globalTable = randomTable(SPRITE_COLOURS, 3);
+  GifLayout layout;
+  layout.screenWidth = layout.screenHeight = SPRITE_SIDE;
+  layout.globalTable = randomTable(SPRITE_COLOURS, 3);
   for (int i = 0; i < SPRITE_FRAMES; ++i) {
     GifFrameSpec f;
     f.width = f.height = SPRITE_SIDE;
     f.delay = DELAY;
     f.transparentIndex = 0;
     f.indices = patternIndices(SPRITE_SIDE, SPRITE_SIDE, SPRITE_COLOURS, SPRITE_NOISE_PERCENT, 100 + i);
-    spec.frames.push_back(f);
+    layout.frames.push_back(f);
   }
-  return makeCase(spec);
+  return makeCase(layout);
 }
 
 void putLe16(std::vector<uint8_t>& out, int v) {

@@ -170,12 +170,12 @@ std::vector<uint8_t> smallSpr() {
 // delays, a looping extension and a comment.
 std::vector<uint8_t> smallGif() {
   const int W = 12, H = 10, BITS = 3, NOISE_PERCENT = 10;
-  GifSpec spec;
-  spec.screenWidth = W;
-  spec.screenHeight = H;
-  spec.globalTable = randomTable(1 << BITS, 1);
-  spec.looping = true;
-  spec.comment = "fuzz";
+  GifLayout layout;
+  layout.screenWidth = W;
+  layout.screenHeight = H;
+  layout.globalTable = randomTable(1 << BITS, 1);
+  layout.looping = true;
+  layout.comment = "fuzz";
   for (int i = 0; i < 2; ++i) {
     GifFrameSpec f;
     f.width = W - i;
@@ -185,9 +185,9 @@ std::vector<uint8_t> smallGif() {
     f.delay = 10 + 15 * i;
     f.transparentIndex = i;
     f.indices = patternIndices(f.width, f.height, 1 << BITS, NOISE_PERCENT, 3 + i);
-    spec.frames.push_back(f);
+    layout.frames.push_back(f);
   }
-  return giflibEncode(spec);
+  return giflibEncode(layout);
 }
 
 std::string smallDat() { return std::string(SPR_NAME) + " \t" + GIF_NAME + "\n" + SPR_NAME + "\n"; }

@@ -76,15 +76,15 @@ std::vector<uint8_t> noise(size_t n, int colours, uint32_t seed) {
 // A random animated GIF: 1..4 frames, global and/or local tables, some
 // interlaced, some with a graphic control extension and a transparent
 // index. colourBits fixes the table sizes (code size max(2, colourBits)).
-GifSpec randomSpec(std::mt19937& random, int colourBits, int maxSide) {
+GifLayout randomSpec(std::mt19937& random, int colourBits, int maxSide) {
   auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
   const int colours = 1 << colourBits;
   const int FRAMES_MAX = 4;
   const int NOISE_MAX_PERCENT = 60;
   const int DELAY_MAX = 500;
-  GifSpec spec;
+  GifLayout layout;
   const bool global = pick(0, 1) == 1;
-  if (global) spec.globalTable = randomTable(colours, random());
+  if (global) layout.globalTable = randomTable(colours, random());
   const int nbFrames = pick(1, FRAMES_MAX);
   for (int i = 0; i < nbFrames; ++i) {
     GifFrameSpec f;
@@ -109,29 +109,29 @@ GifSpec randomSpec(std::mt19937& random, int colourBits, int maxSide) {
         f.transparentIndex = pick(0, colours - 1);
         break;
     }
-    spec.screenWidth = std::max(spec.screenWidth, f.width);
-    spec.screenHeight = std::max(spec.screenHeight, f.height);
-    spec.frames.push_back(f);
+    layout.screenWidth = std::max(layout.screenWidth, f.width);
+    layout.screenHeight = std::max(layout.screenHeight, f.height);
+    layout.frames.push_back(f);
   }
-  return spec;
+  return layout;
 }
 
 // giflib encodes, giflib decodes, and LZWDecoder decodes the same data.
-void expectDecoderMatchesGiflib(const GifSpec& spec, int extraBytesPerLine) {
-  const std::vector<uint8_t> file = giflibEncode(spec);
+void expectDecoderMatchesGiflib(const GifLayout& layout, int extraBytesPerLine) {
+  const std::vector<uint8_t> file = giflibEncode(layout);
   std::vector<GiflibImage> reference;
   std::string error;
   ASSERT_TRUE(giflibDecode(file, reference, error)) << error;
   const std::vector<GifImageStream> streams = gifImageStreams(file);
-  ASSERT_EQ(streams.size(), spec.frames.size());
-  ASSERT_EQ(reference.size(), spec.frames.size());
+  ASSERT_EQ(streams.size(), layout.frames.size());
+  ASSERT_EQ(reference.size(), layout.frames.size());
   for (size_t i = 0; i < streams.size(); ++i) {
     const GifImageStream& s = streams[i];
     SCOPED_TRACE("frame " + std::to_string(i) + " " + std::to_string(s.width) + "x" +
                  std::to_string(s.height) + " code size " + std::to_string(s.codeSize) +
                  (s.interlace ? " interlaced" : ""));
     // giflib itself gives back what it was given.
-    ASSERT_EQ(reference[i].indices, spec.frames[i].indices);
+    ASSERT_EQ(reference[i].indices, layout.frames[i].indices);
     const Decoded d = decode(s.data, s.codeSize, s.width, s.height, s.interlace, extraBytesPerLine);
     EXPECT_GT(d.result, 0);
     EXPECT_LE(d.result, static_cast<int64_t>(s.data.size()) * BITS_PER_BYTE);
@@ -162,20 +162,20 @@ TEST(LZWDecoderPeerTest, MatchesGiflibOnLargeImages) {
   const int SIDE = 300;
   const int NOISE_PERCENT = 30;
   for (int bits = 1; bits <= MAX_COLOUR_BITS; ++bits) {
-    GifSpec spec;
-    spec.screenWidth = SIDE + bits;
-    spec.screenHeight = SIDE;
-    spec.globalTable = randomTable(1 << bits, random());
+    GifLayout layout;
+    layout.screenWidth = SIDE + bits;
+    layout.screenHeight = SIDE;
+    layout.globalTable = randomTable(1 << bits, random());
     for (int interlace = 0; interlace < 2; ++interlace) {
       GifFrameSpec f;
       f.width = SIDE + bits;
       f.height = SIDE - interlace;
       f.interlace = interlace == 1;
       f.indices = patternIndices(f.width, f.height, 1 << bits, NOISE_PERCENT, random());
-      spec.frames.push_back(f);
+      layout.frames.push_back(f);
     }
     SCOPED_TRACE("colour bits " + std::to_string(bits));
-    expectDecoderMatchesGiflib(spec, 0);
+    expectDecoderMatchesGiflib(layout, 0);
   }
 }
 
@@ -185,9 +185,9 @@ TEST(LZWDecoderPeerTest, MatchesGiflibOnThinImages) {
   const int BITS = 4;
   const int NOISE_PERCENT = 30;
   std::mt19937 random(5);
-  GifSpec spec;
-  spec.screenWidth = spec.screenHeight = LONG_SIDE;
-  spec.globalTable = randomTable(1 << BITS, random());
+  GifLayout layout;
+  layout.screenWidth = layout.screenHeight = LONG_SIDE;
+  layout.globalTable = randomTable(1 << BITS, random());
   const std::pair<int, int> sizes[] = {{1, 1}, {LONG_SIDE, 1}, {1, LONG_SIDE}, {2, LONG_SIDE}};
   for (const auto& size : sizes) {
     for (int interlace = 0; interlace < 2; ++interlace) {
@@ -196,11 +196,11 @@ TEST(LZWDecoderPeerTest, MatchesGiflibOnThinImages) {
       f.height = size.second;
       f.interlace = interlace == 1;
       f.indices = patternIndices(f.width, f.height, 1 << BITS, NOISE_PERCENT, random());
-      spec.frames.push_back(f);
+      layout.frames.push_back(f);
     }
   }
-  expectDecoderMatchesGiflib(spec, 0);
-  expectDecoderMatchesGiflib(spec, 1);
+  expectDecoderMatchesGiflib(layout, 0);
+  expectDecoderMatchesGiflib(layout, 1);
 }
 
 TEST(LZWDecoderPeerTest, LongestStringsMatchGiflib) {
@@ -208,16 +208,16 @@ TEST(LZWDecoderPeerTest, LongestStringsMatchGiflib) {
   // up to strings of about 4090 bytes before giflib clears its table.
   const int WIDTH = 2900;
   const int HEIGHT = 2900;
-  GifSpec spec;
-  spec.screenWidth = WIDTH;
-  spec.screenHeight = HEIGHT;
-  spec.globalTable = randomTable(4, 5);
+  GifLayout layout;
+  layout.screenWidth = WIDTH;
+  layout.screenHeight = HEIGHT;
+  layout.globalTable = randomTable(4, 5);
   GifFrameSpec f;
   f.width = WIDTH;
   f.height = HEIGHT;
   f.indices.assign(static_cast<size_t>(WIDTH) * HEIGHT, 3);
-  spec.frames.push_back(f);
-  expectDecoderMatchesGiflib(spec, 0);
+  layout.frames.push_back(f);
+  expectDecoderMatchesGiflib(layout, 0);
 }
 
 // Encodes with the test encoder, checks that giflib reads it as the source
@@ -497,8 +497,8 @@ TEST_F(ReadGifPeerTest, PixelsMatchGiflib) {
   for (int round = 0; round < ROUNDS; ++round) {
     for (int bits = 1; bits <= MAX_COLOUR_BITS; ++bits) {
       SCOPED_TRACE("round " + std::to_string(round) + ", colour bits " + std::to_string(bits));
-      const GifSpec spec = randomSpec(random, bits, MAX_SIDE);
-      expectLoadMatchesGiflib(giflibEncode(spec), spec.screenWidth, spec.screenHeight);
+      const GifLayout layout = randomSpec(random, bits, MAX_SIDE);
+      expectLoadMatchesGiflib(giflibEncode(layout), layout.screenWidth, layout.screenHeight);
     }
   }
 }
@@ -508,10 +508,10 @@ TEST_F(ReadGifPeerTest, LargeInterlacedFramesMatchGiflib) {
   const int SIDE = 300;
   const int BITS = 8;
   const int NOISE_PERCENT = 25;
-  GifSpec spec;
-  spec.screenWidth = SIDE + 1;
-  spec.screenHeight = SIDE;
-  spec.globalTable = randomTable(1 << BITS, random());
+  GifLayout layout;
+  layout.screenWidth = SIDE + 1;
+  layout.screenHeight = SIDE;
+  layout.globalTable = randomTable(1 << BITS, random());
   for (int i = 0; i < 2; ++i) {
     GifFrameSpec f;
     f.width = SIDE + i;
@@ -521,9 +521,9 @@ TEST_F(ReadGifPeerTest, LargeInterlacedFramesMatchGiflib) {
     f.transparentIndex = i == 0 ? 0 : 200;
     if (i == 1) f.localTable = randomTable(1 << BITS, random());
     f.indices = patternIndices(f.width, f.height, 1 << BITS, NOISE_PERCENT, random());
-    spec.frames.push_back(f);
+    layout.frames.push_back(f);
   }
-  expectLoadMatchesGiflib(giflibEncode(spec), spec.screenWidth, spec.screenHeight);
+  expectLoadMatchesGiflib(giflibEncode(layout), layout.screenWidth, layout.screenHeight);
 }
 
 TEST_F(ReadGifPeerTest, IndexBeyondTheTableReadsAsBlack) {

@@ -118,21 +118,21 @@ void putLooping(GifFileType* gif) {
 
 }  // namespace
 
-std::vector<uint8_t> giflibEncode(const GifSpec& spec) {
+std::vector<uint8_t> giflibEncode(const GifLayout& layout) {
   std::vector<uint8_t> out;
   int error = 0;
   GifFileType* gif = EGifOpen(&out, appendBytes, &error);
   if (gif == nullptr) fail("EGifOpen", error);
   EGifSetGifVersion(gif, true);
-  ColorMapObject* global = makeMap(spec.globalTable);
-  const int status = EGifPutScreenDesc(gif, spec.screenWidth, spec.screenHeight, COLOR_RESOLUTION, 0, global);
+  ColorMapObject* global = makeMap(layout.globalTable);
+  const int status = EGifPutScreenDesc(gif, layout.screenWidth, layout.screenHeight, COLOR_RESOLUTION, 0, global);
   GifFreeMapObject(global);
   if (status == GIF_ERROR) fail("EGifPutScreenDesc", gif->Error);
-  if (spec.looping) putLooping(gif);
-  if (!spec.comment.empty() && EGifPutComment(gif, spec.comment.c_str()) == GIF_ERROR) {
+  if (layout.looping) putLooping(gif);
+  if (!layout.comment.empty() && EGifPutComment(gif, layout.comment.c_str()) == GIF_ERROR) {
     fail("EGifPutComment", gif->Error);
   }
-  for (const GifFrameSpec& frame : spec.frames) putFrame(gif, frame);
+  for (const GifFrameSpec& frame : layout.frames) putFrame(gif, frame);
   if (EGifCloseFile(gif, &error) == GIF_ERROR) fail("EGifCloseFile", error);
   return out;
 }

@@ -29,7 +29,7 @@ struct GifFrameSpec {
   std::vector<uint8_t> indices;    // width * height, rows from the top
 };
 
-struct GifSpec {
+struct GifLayout {
   int screenWidth = 1;
   int screenHeight = 1;
   std::vector<GifRgb> globalTable;  // size a power of two, 2 .. 256
@@ -39,7 +39,7 @@ struct GifSpec {
 };
 
 // Encodes the file with giflib's EGif calls; aborts on a giflib error.
-std::vector<uint8_t> giflibEncode(const GifSpec& spec);
+std::vector<uint8_t> giflibEncode(const GifLayout& layout);
 
 // One image as giflib's DGifSlurp reads it, indices de-interlaced.
 struct GiflibImage {
