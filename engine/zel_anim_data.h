@@ -59,7 +59,7 @@ class ZEL_AnimData {
   struct GifColorTable;
 
   void readGifFrame(GifReader& in, const char* file, const GifColorTable& global,
-                    const GifControl& control);
+                    const GifControl& control, int64_t& pixelsLeft);
   unsigned int gifDelayToSteps(uint16_t hundredths, const char* file);
   void appendFrame(ZEL_Surface* frame);
 

@@ -27,6 +27,11 @@ const int RGB_BYTES = 3;
 const int GREY_RAMP_ENTRIES = 256;
 // Larger images are refused (see .spr): no sprite needs them.
 const int MAX_FRAME_SIDE = 4096;
+// Pixels all frames of one animation may hold together: twice the largest
+// frame. An image's pixels are not bounded by its data (a stream that ends
+// early leaves the rest at index 0), so a few-byte file could otherwise
+// announce frame after frame of 4096 x 4096.
+const int64_t MAX_ANIMATION_PIXELS = 2LL * MAX_FRAME_SIDE * MAX_FRAME_SIDE;
 // The delay of the second try: hundredths of a second read as tenths.
 const uint32_t DELAY_RETRY_FACTOR = 10;
 
@@ -149,6 +154,7 @@ void ZEL_AnimData::ReadGif(const char* file) {
   }
 
   GifControl control;
+  int64_t pixelsLeft = MAX_ANIMATION_PIXELS;
   while (in.isGood()) {
     const uint8_t block = in.byte();
     if (!in.isGood() || block == BLOCK_TRAILER) break;
@@ -164,7 +170,7 @@ void ZEL_AnimData::ReadGif(const char* file) {
         in.subBlocks(nullptr);
       }
     } else if (block == BLOCK_IMAGE) {
-      readGifFrame(in, file, global, control);
+      readGifFrame(in, file, global, control, pixelsLeft);
       control = GifControl();  // used by this image only
     }
   }
@@ -184,7 +190,7 @@ unsigned int ZEL_AnimData::gifDelayToSteps(uint16_t hundredths, const char* file
 }
 
 void ZEL_AnimData::readGifFrame(GifReader& in, const char* file, const GifColorTable& global,
-                                const GifControl& control) {
+                                const GifControl& control, int64_t& pixelsLeft) {
   in.le16();  // left
   in.le16();  // top
   const int width = in.le16();
@@ -193,6 +199,8 @@ void ZEL_AnimData::readGifFrame(GifReader& in, const char* file, const GifColorT
   if (!in.isGood() || width == 0 || height == 0 || width > MAX_FRAME_SIDE || height > MAX_FRAME_SIDE) {
     failCorrupt(file);
   }
+  pixelsLeft -= static_cast<int64_t>(width) * height;
+  if (pixelsLeft < 0) failCorrupt(file);
 
   ZEL_Surface* frame = grafbox->getSurface(width, height);
   if (frame == nullptr) ZEL_fatal("impossible d'allouer cette surface\n");

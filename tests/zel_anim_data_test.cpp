@@ -335,6 +335,24 @@ TEST(AnimDataExitTest, FrameOfAnotherSizeIsRefused) {
   EXPECT_EQ(r.out, "la frame 2 n'a pas la taille de l'anim\n");
 }
 
+// A 4096 x 4096 image whose stream ends at once: 18 bytes announcing 16M
+// pixels, all left at index 0.
+std::vector<uint8_t> emptyLargestImage() {
+  const uint8_t clearThenEnd = 0x2C;  // 3-bit codes 4 (clear) then 5 (end)
+  return {0x2C, 0, 0, 0, 0, 0x00, 0x10, 0x00, 0x10, 0, 2, 1, clearThenEnd, 0};
+}
+
+TEST(AnimDataExitTest, FramesOfOneGifAreBoundedTogether) {
+  const std::string path = tempPath("many.gif");
+  GifBuilder gif(1, 1, {0, 0, 0, 255, 255, 255, 1, 2, 3, 4, 5, 6});
+  for (int i = 0; i < 3; ++i) gif.raw(emptyLargestImage());
+  writeFile(path, gif.finish());
+  const ChildResult r = loadInChild([&](ZEL_Grafbox& box) { ZEL_AnimData a(path.c_str(), &box, nullptr); });
+  EXPECT_EQ(r.exitCode, 255) << describe(r);
+  EXPECT_EQ(r.out, "fichier " + path + " corrompu!\n");
+  remove(path.c_str());
+}
+
 TEST(AnimDataExitTest, WriteSprFailuresAreReported) {
   const std::string spr = tempPath("w.spr");
   writeFile(spr, sprBytes(3, 0, 2, 2, threeFramePixels(), THREE_BOXES));
