@@ -110,6 +110,8 @@ struct NET2_Socket {
     PacketQue ub;
   } q;
   bool inSet;  // the socket is in socketSet
+  // A failed send has made it die: the thread owes the close event.
+  bool closePending;
 };
 
 NET2_Socket* socketHeap[MAX_SOCKETS];
@@ -199,6 +201,7 @@ void clearRecord(NET2_Socket* r, Uint8 type) {
   r->s.genSocket = nullptr;
   memset(&r->q, 0, sizeof r->q);
   r->inSet = false;
+  r->closePending = false;
 }
 
 // A record for a new socket: the first unused one from freeHeapSocket on,
@@ -331,6 +334,10 @@ void deleteSocket(int socket) {
 void dropDying(int socket) {
   NET2_Socket* r = socketHeap[socket];
   if (r->inSet && !leaveSet(r)) sendError(CANT_DEL_TCP, socket);
+  if (r->closePending) {
+    r->closePending = false;
+    sendEvent(NET2_TCPCLOSEEVENT, socket, NO_DATA);
+  }
 }
 
 void acceptConnection(int socket) {
@@ -638,9 +645,12 @@ int NET2_TCPSend(int socket, const char* buf, int len) {
     const int sent = SDLNet_TCP_Send(r->s.tcpSocket, buf, len);
     unlockNet();
     if (sent < len) {
+      // The close event comes from the thread: pushed from here, into a
+      // full queue that only this caller empties, it would never return.
       r->state = dyingState;
+      r->closePending = true;
       setError(CANT_SEND_TCP, socket);
-      sendEvent(NET2_TCPCLOSEEVENT, socket, NO_DATA);
+      wakeThread();
       result = -1;
     } else {
       result = sent;

@@ -8,6 +8,7 @@
 #include <sys/select.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -281,7 +282,8 @@ TEST_F(Net2Test, AcceptsCloseEventsAndReadsOfADyingConnection) {
   EXPECT_STREQ(NET2_GetError(), CANT_SEND_ON_SOCKET);
   EXPECT_TRUE(collectEvents(QUIET_MS).empty());  // no repeated close, no error
   NET2_TCPClose(c);
-  SDL_Delay(QUIET_MS);  // the thread frees the record
+  // The thread frees the record: the number then names no connection.
+  ASSERT_TRUE(waitUntil([&] { return NET2_TCPGetPeerAddress(c) == nullptr; }, EVENT_LIMIT_MS));
   int fd2;
   EXPECT_EQ(acceptOne(server, port, &fd2), c);  // its number is reused
 
@@ -310,7 +312,9 @@ TEST_F(Net2Test, ConnectsSendsAndReceivesAsAClient) {
   EXPECT_EQ(NET2_TCPSend(s, "abc", 3), 3);
   EXPECT_EQ(NET2_TCPSend(s, "abc", 0), 0);
   char buf[8] = {0};
-  ASSERT_EQ(recv(peer, buf, sizeof buf, MSG_WAITALL | MSG_DONTWAIT), 3);
+  const timeval limit = {EVENT_LIMIT_MS / 1000, 0};
+  ASSERT_EQ(setsockopt(peer, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit), 0);
+  ASSERT_EQ(recv(peer, buf, 3, MSG_WAITALL), 3);
   EXPECT_EQ(std::string(buf, 3), "abc");
   ASSERT_TRUE(sendAll(peer, "pong", 4));
   SDL_Event e;
@@ -524,4 +528,52 @@ TEST(Net2EventTest, AccessorsDecodeUserEvents) {
   SDL_Event receive = makeUserEvent(NET2_TCPRECEIVEEVENT, 3, -1);
   EXPECT_EQ(NET2_GetEventData(&receive), -1);
   EXPECT_EQ(NET2_GetEventError(&receive), nullptr);
+}
+
+// A send that fails hands its close event to the thread: pushed by the
+// caller into a queue only the caller empties, it would never return.
+TEST_F(Net2Test, FailedSendClosesThroughTheThreadEvenWithAFullQueue) {
+  const uint16_t port = freePort(SOCK_STREAM);
+  const int server = NET2_TCPAcceptOn(port);
+  ASSERT_GE(server, 0) << NET2_GetError();
+  int fdFull, fdReset;
+  const int full = acceptOne(server, port, &fdFull);
+  const int reset = acceptOne(server, port, &fdReset);
+  ASSERT_GE(full, 0);
+  ASSERT_GE(reset, 0);
+  // A full buffer holds the thread: it does not see the reset below.
+  const std::string data(2 * TCP_BUFFER_BYTES, 'f');
+  ASSERT_TRUE(sendAll(fdFull, data.data(), data.size()));
+  SDL_Event e;
+  ASSERT_TRUE(waitFor(NET2_TCPRECEIVEEVENT, full, &e));
+  const linger abort = {1, 0};
+  ASSERT_EQ(setsockopt(fdReset, SOL_SOCKET, SO_LINGER, &abort, sizeof abort), 0);
+  close(fdReset);  // the peer resets the connection
+  SDL_Delay(QUIET_MS);
+
+  // SDL's queue full of other events.
+  int pushed = 0;
+  SDL_Event key = makeUserEvent(NET2_TCPRECEIVEEVENT + 100);
+  while (SDL_PeepEvents(&key, 1, SDL_ADDEVENT, 0) == 1) ++pushed;
+  ASSERT_GT(pushed, 0);
+  signal(SIGPIPE, SIG_IGN);
+  const std::string payload(64 * 1024, 's');
+  int result = 0;
+  for (int i = 0; i < 4 && result >= 0; ++i) result = NET2_TCPSend(reset, payload.data(), static_cast<int>(payload.size()));
+  EXPECT_EQ(result, -1);
+  EXPECT_STREQ(NET2_GetError(), "NET2: can't send TCP data, expect a close event");
+
+  // Draining the queue lets the close event through.
+  bool closed = false;
+  const auto deadline = net2load::Clock::now() + std::chrono::milliseconds(EVENT_LIMIT_MS);
+  while (!closed && net2load::Clock::now() < deadline) {
+    if (FE_PollEvent(&e) == 0) {
+      SDL_Delay(1);
+      continue;
+    }
+    closed = e.type == SDL_USEREVENT && NET2_GetEventType(&e) == NET2_TCPCLOSEEVENT && NET2_GetSocket(&e) == reset;
+  }
+  EXPECT_TRUE(closed);
+  EXPECT_GE(readAll(full).size(), static_cast<size_t>(TCP_BUFFER_BYTES));
+  close(fdFull);
 }
