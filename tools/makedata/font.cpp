@@ -44,7 +44,7 @@ FontSettings readSettings(const std::string& path) {
       s.pixels = parseInt(source, w[1], 4, MAX_CELL);
     } else if (w[0] == "cell" && w.size() == 3) {
       s.cellWidth = parseInt(source, w[1], 1, MAX_CELL);
-      s.cellHeight = parseInt(source, w[2], 1, MAX_CELL);
+      s.cellHeight = parseInt(source, w[2], 2, MAX_CELL);  // the fill blends over height - 1
     } else if (w[0] == "pen" && w.size() == 2) {
       s.pen = parseInt(source, w[1], 0, MAX_CELL);
     } else if (w[0] == "fill-top" && w.size() == 4) {
@@ -77,6 +77,8 @@ std::vector<int> coverage(FT_Face face, int code, const FontSettings& s, int bas
   if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_RENDER) != 0) return cover;
   const FT_GlyphSlot g = face->glyph;
   const FT_Bitmap& bm = g->bitmap;
+  // Coverage is read a byte a pixel: only grey bitmaps are.
+  if (bm.pixel_mode != FT_PIXEL_MODE_GRAY) return cover;
   for (unsigned row = 0; row < bm.rows; ++row)
     for (unsigned col = 0; col < bm.width; ++col) {
       const int x = s.pen + g->bitmap_left + static_cast<int>(col);

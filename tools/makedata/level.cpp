@@ -72,7 +72,8 @@ void writeTileSet(const std::vector<TileSource>& tiles, const std::string& tleFi
     tile.setImage(toSurface(source.image, grafbox), 0, OPAQUE, 0, 0, source.walkable ? WALKABLE : SOLID);
     tile.WriteTle(f);
   }
-  if (fclose(f) != 0) failTool("cannot write " + tleFile);
+  const bool writeFailed = ferror(f) != 0;
+  if (fclose(f) != 0 || writeFailed) failTool("cannot write " + tleFile);
 }
 
 }  // namespace
