@@ -3,6 +3,8 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -42,6 +44,24 @@ bool waitFor(const std::function<bool()>& cond, int limitMs) {
 }
 
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Bytes the disk driver has written to path so far.
+size_t writtenBytes(const std::string& path) {
+  std::error_code ignored;
+  const auto size = std::filesystem::file_size(path, ignored);
+  return ignored ? 0 : static_cast<size_t>(size);
+}
+
+// Waits until the driver has written at least frames more stereo frames
+// than `from` bytes, or limitMs passed: the mixer's thread may lag on a
+// busy machine.
+void waitForFrames(const std::string& path, size_t from, size_t frames, int limitMs) {
+  const size_t wanted = from + frames * STEREO * sizeof(int16_t);
+  const int stepMs = 10;
+  for (int waited = 0; waited < limitMs && writtenBytes(path) < wanted; waited += stepMs) sleepMs(stepMs);
+}
+
+const int STREAM_LIMIT_MS = 5000;
 
 // A long and a short generated tone in a scratch directory.
 class SoundFiles {
@@ -172,11 +192,13 @@ TEST(SoundBoxDiskTest, MusicLoopsUntilStoppedThenSilence) {
   const ChildResult r = playToDisk(raw, [&](ZEL_SoundBox& box) {
     const int id = box.LoadMusic(files.shortTone.c_str());
     if (!box.PlayMusic(id)) puts("not started");
-    sleepMs(250);
+    const size_t rounds = 3;
+    waitForFrames(raw, writtenBytes(raw), rounds * SHORT_FRAMES, STREAM_LIMIT_MS);
     if (!box.IsPlaying()) puts("ended while looping");
     box.DeleteMusic();
     if (box.IsPlaying()) puts("still playing");
-    sleepMs(250);
+    const size_t silence = 2 * 4410;  // 200 ms at 44100 Hz
+    waitForFrames(raw, writtenBytes(raw), silence, STREAM_LIMIT_MS);
   });
   ASSERT_EQ(r.exitCode, 0) << describe(r);
   EXPECT_EQ(r.out, expectedSpec());
