@@ -89,23 +89,12 @@ void ZEL_GrafboxSDL::setVideoMode(int width, int height, int depth, bool fullscr
 }
 
 void ZEL_GrafboxSDL::set_pix(int x, int y, unsigned char r, unsigned char g, unsigned char b) {
-  if (screen == nullptr || !zel_pixel::isInside(x, y, screen->w, screen->h)) return;
-  const Uint32 value = SDL_MapRGB(screen->format, r, g, b);
-  zel_pixel::LockGuard lock(screen);
-  if (lock.isLocked()) zel_pixel::write(screen, x, y, value);
+  if (screen != nullptr) zel_pixel::store(screen, x, y, SDL_MapRGB(screen->format, r, g, b));
 }
 
 void ZEL_GrafboxSDL::get_pix(int x, int y, unsigned char* r, unsigned char* g, unsigned char* b) {
   *r = *g = *b = 0;
-  if (screen == nullptr || !zel_pixel::isInside(x, y, screen->w, screen->h)) return;
-  Uint32 value;
-  {
-    zel_pixel::LockGuard lock(screen);
-    if (!lock.isLocked()) return;
-    value = zel_pixel::read(screen, x, y);
-  }
-  Uint8 alpha;
-  SDL_GetRGBA(value, screen->format, r, g, b, &alpha);
+  if (screen != nullptr) zel_pixel::readRgb(screen, x, y, r, g, b);
 }
 
 void ZEL_GrafboxSDL::fill_screen(unsigned char r, unsigned char g, unsigned char b) {

@@ -65,4 +65,23 @@ uint32_t read(SDL_Surface* s, int x, int y) {
   }
 }
 
+void store(SDL_Surface* s, int x, int y, uint32_t value) {
+  if (!isInside(x, y, s->w, s->h)) return;
+  LockGuard lock(s);
+  if (lock.isLocked()) write(s, x, y, value);
+}
+
+void readRgb(SDL_Surface* s, int x, int y, uint8_t* r, uint8_t* g, uint8_t* b) {
+  *r = *g = *b = 0;
+  if (!isInside(x, y, s->w, s->h)) return;
+  uint32_t value;
+  {
+    LockGuard lock(s);
+    if (!lock.isLocked()) return;
+    value = read(s, x, y);
+  }
+  uint8_t alpha;
+  SDL_GetRGBA(value, s->format, r, g, b, &alpha);
+}
+
 }  // namespace zel_pixel

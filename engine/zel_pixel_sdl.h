@@ -32,6 +32,14 @@ void write(SDL_Surface* s, int x, int y, uint32_t value);
 // Reads the value at (x, y); 0 for an unsupported pixel size.
 uint32_t read(SDL_Surface* s, int x, int y);
 
+// Stores value at (x, y) under the lock SDL may need; outside the surface
+// nothing is written.
+void store(SDL_Surface* s, int x, int y, uint32_t value);
+
+// Decodes the colour at (x, y) into *r, *g, *b; outside the surface, or
+// when it cannot be locked, all three are 0.
+void readRgb(SDL_Surface* s, int x, int y, uint8_t* r, uint8_t* g, uint8_t* b);
+
 // True when (x, y) lies inside width x height, compared as unsigned so that
 // negative coordinates are outside.
 inline bool isInside(int x, int y, int width, int height) {

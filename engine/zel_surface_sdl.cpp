@@ -88,23 +88,12 @@ ZEL_SurfaceSDL::ZEL_SurfaceSDL(SDL_Surface* s) : surface(s), black(SDL_MapRGB(s-
 ZEL_SurfaceSDL::~ZEL_SurfaceSDL() { SDL_FreeSurface(surface); }
 
 void ZEL_SurfaceSDL::setPixel(int x, int y, unsigned char r, unsigned char g, unsigned char b) {
-  if (!zel_pixel::isInside(x, y, surface->w, surface->h)) return;
-  const Uint32 value = mapVisible(surface->format, black, r, g, b);
-  zel_pixel::LockGuard lock(surface);
-  if (lock.isLocked()) zel_pixel::write(surface, x, y, value);
+  if (!zel_pixel::isInside(x, y, surface->w, surface->h)) return;  // before mapping: it costs
+  zel_pixel::store(surface, x, y, mapVisible(surface->format, black, r, g, b));
 }
 
 void ZEL_SurfaceSDL::getPixel(int x, int y, unsigned char* r, unsigned char* g, unsigned char* b) {
-  *r = *g = *b = 0;
-  if (!zel_pixel::isInside(x, y, surface->w, surface->h)) return;
-  Uint32 value;
-  {
-    zel_pixel::LockGuard lock(surface);
-    if (!lock.isLocked()) return;
-    value = zel_pixel::read(surface, x, y);
-  }
-  Uint8 alpha;
-  SDL_GetRGBA(value, surface->format, r, g, b, &alpha);
+  zel_pixel::readRgb(surface, x, y, r, g, b);
 }
 
 void ZEL_SurfaceSDL::setTransparencyColor(unsigned char r, unsigned char g, unsigned char b) {
