@@ -93,13 +93,9 @@ void player1::go_left() {
   goTo(static_cast<Action>(&player1::stop_left), STAND_LEFT);
 }
 
-void player1::stop_right() {
-  if (!isOnGround(this)) {
-    startFall();
-    goTo(static_cast<Action>(&player1::fall), STAND_RIGHT);
-  }
-  if (input->go_up()) startJump(xspeed + JUMP_PUSH, STAND_RIGHT);
-  if (input->go_fire1()) goTo(static_cast<Action>(&player1::shoot_right), SHOOT_RIGHT);
+// The last checks of both standing states: a held direction starts a walk
+// that way, left overriding right.
+void player1::walkWhereHeld() {
   if (input->go_right()) {
     xspeed = WALK_SPEED;
     goTo(static_cast<Action>(&player1::go_right), WALK_RIGHT);
@@ -110,6 +106,16 @@ void player1::stop_right() {
   }
 }
 
+void player1::stop_right() {
+  if (!isOnGround(this)) {
+    startFall();
+    goTo(static_cast<Action>(&player1::fall), STAND_RIGHT);
+  }
+  if (input->go_up()) startJump(xspeed + JUMP_PUSH, STAND_RIGHT);
+  if (input->go_fire1()) goTo(static_cast<Action>(&player1::shoot_right), SHOOT_RIGHT);
+  walkWhereHeld();
+}
+
 void player1::stop_left() {
   if (!isOnGround(this)) {
     startFall();
@@ -117,14 +123,7 @@ void player1::stop_left() {
   }
   if (input->go_up()) startJump(xspeed - JUMP_PUSH, WALK_LEFT);
   if (input->go_fire1()) goTo(static_cast<Action>(&player1::shoot_left), SHOOT_LEFT);
-  if (input->go_right()) {
-    xspeed = WALK_SPEED;
-    goTo(static_cast<Action>(&player1::go_right), WALK_RIGHT);
-  }
-  if (input->go_left()) {
-    xspeed = -WALK_SPEED;
-    goTo(static_cast<Action>(&player1::go_left), WALK_LEFT);
-  }
+  walkWhereHeld();
 }
 
 void player1::shoot_right() {

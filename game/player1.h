@@ -52,6 +52,7 @@ class player1 : public ZEL_Actif {
   void startJump(int32_t vx, int anim);
   void fly(int eastAnim, int westAnim);
   void land();
+  void walkWhereHeld();
 
   ZEL_ListAnimData* listAnimBullet;
   ZEL_Input* input;
