@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "temp_dir.h"
+#include "wait.h"
 #include "wav_file.h"
 
 namespace {
@@ -23,22 +24,10 @@ const int AMPLITUDE = 8000;
 // About 50 ms: a sound that ends well within the waits below.
 const int SHORT_FRAMES = 2200;
 const int ENDING_LIMIT_MS = 2000;
-const int POLL_MS = 5;
 // The dummy driver mixes its first few buffers at once, without waiting:
 // timed checks start after them.
 const int DRIVER_SETTLE_MS = 100;
 
-// Polls cond until it holds or limitMs pass; returns whether it held.
-bool waitFor(const std::function<bool()>& cond, int limitMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-  while (!cond()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(POLL_MS));
-  }
-  return true;
-}
-
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 class FsoundTest : public ::testing::Test {
  protected:
@@ -198,14 +187,14 @@ TEST_F(FsoundTest, LoopBitsPauseAndStop) {
   EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, loop), 1);
   EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, once), 2);
   EXPECT_TRUE(FSOUND_SetPaused(2, 1));
-  EXPECT_TRUE(waitFor([] { return !FSOUND_IsPlaying(0); }, ENDING_LIMIT_MS));
+  EXPECT_TRUE(waitUntil([] { return !FSOUND_IsPlaying(0); }, ENDING_LIMIT_MS));
   // Several lengths of the sample later the looping and the paused sounds
   // are still on.
   sleepMs(200);
   EXPECT_TRUE(FSOUND_IsPlaying(1));
   EXPECT_TRUE(FSOUND_IsPlaying(2));
   EXPECT_TRUE(FSOUND_SetPaused(2, 0));
-  EXPECT_TRUE(waitFor([] { return !FSOUND_IsPlaying(2); }, ENDING_LIMIT_MS));
+  EXPECT_TRUE(waitUntil([] { return !FSOUND_IsPlaying(2); }, ENDING_LIMIT_MS));
   EXPECT_TRUE(FSOUND_IsPlaying(1));
   EXPECT_TRUE(FSOUND_StopSound(1));
   EXPECT_FALSE(FSOUND_IsPlaying(1));

@@ -14,6 +14,7 @@
 
 #include "child_process.h"
 #include "temp_dir.h"
+#include "wait.h"
 #include "wav_file.h"
 
 namespace {
@@ -26,7 +27,6 @@ const int STEREO = 2;
 const int CHANNELS = 32;
 const int CHILD_LIMIT_MS = 10000;
 const int ENDING_LIMIT_MS = 3000;
-const int POLL_MS = 5;
 // Milliseconds the disk driver sleeps per buffer: a little under the
 // buffer's own length, so the stream runs about as fast as real time.
 const char DISK_DELAY_MS[] = "20";
@@ -34,16 +34,6 @@ const char DISK_DELAY_MS[] = "20";
 const char INIT_FAILURE[] = "echec de l'initialisation de la carte son\n";
 const char LOAD_FAILURE[] = "cannot load this sample: ";
 
-bool waitFor(const std::function<bool()>& cond, int limitMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-  while (!cond()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(POLL_MS));
-  }
-  return true;
-}
-
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // Bytes the disk driver has written to path so far.
 size_t writtenBytes(const std::string& path) {
@@ -57,8 +47,7 @@ size_t writtenBytes(const std::string& path) {
 // busy machine.
 void waitForFrames(const std::string& path, size_t from, size_t frames, int limitMs) {
   const size_t wanted = from + frames * STEREO * sizeof(int16_t);
-  const int stepMs = 10;
-  for (int waited = 0; waited < limitMs && writtenBytes(path) < wanted; waited += stepMs) sleepMs(stepMs);
+  waitUntil([&] { return writtenBytes(path) >= wanted; }, limitMs);
 }
 
 const int STREAM_LIMIT_MS = 5000;
@@ -117,7 +106,7 @@ std::function<void(ZEL_SoundBox&)> playOnceAt(const std::string& wav, long x) {
   return [wav, x](ZEL_SoundBox& box) {
     const int id = box.LoadSample(wav.c_str());
     if (!box.PlaySample(id, x, 0, 0)) puts("not started");
-    if (!waitFor([&] { return !box.IsPlaying(); }, ENDING_LIMIT_MS)) puts("never ended");
+    if (!waitUntil([&] { return !box.IsPlaying(); }, ENDING_LIMIT_MS)) puts("never ended");
     sleepMs(100);  // let the last buffers reach the file
   };
 }

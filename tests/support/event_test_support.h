@@ -13,6 +13,8 @@
 #include <string>
 #include <thread>
 
+#include "wait.h"
+
 // Starts SDL with the dummy video driver: SDL's event queue needs video, not a window.
 inline bool startSdlEventQueue() {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -61,15 +63,5 @@ class Watchdog {
   bool done_ = false;
   std::thread thread_;
 };
-
-// Polls cond every millisecond until it holds or limitMs pass; true if it held.
-inline bool waitUntil(const std::function<bool()>& cond, int limitMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-  while (!cond()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
 
 #endif
