@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Starts the game from its data directory: scripts/run-demo.sh [BUILD_DIR]
+# (run again as run-demo.sh BUILD_DIR --scripted under with-display.sh)
 # With a display it simply runs the game in a window. Without one it says
 # so, starts Xvfb, plays a short scripted session with xdotool (walk right,
 # jump, shoot, walk left, Escape), saves screenshots to BUILD_DIR/screenshots
@@ -12,35 +13,26 @@ data="$build_dir/data"
 [[ -x "$game" ]] || { echo "run-demo: $game is not built" >&2; exit 1; }
 [[ -f "$data/dirod.map" ]] || { echo "run-demo: no game data in $data" >&2; exit 1; }
 
-if [[ -n "${DISPLAY:-}" ]]; then
-  cd "$data"
-  exec "$game"
+here=$(cd "$(dirname "$0")" && pwd)
+if [[ "${2:-}" != --scripted ]]; then
+  if [[ -n "${DISPLAY:-}" ]]; then
+    cd "$data"
+    exec "$game"
+  fi
+  echo "run-demo: no display (DISPLAY is not set): playing a scripted session under Xvfb;"
+  echo "run-demo: screenshots go to $build_dir/screenshots"
+  # A screen the size of the window, so the whole screen is the game.
+  exec env XVFB_SCREEN=640x480x24 "$here/with-display.sh" "$here/run-demo.sh" "$build_dir" --scripted
 fi
 
 shots="$build_dir/screenshots"
-echo "run-demo: no display (DISPLAY is not set): playing a scripted session under Xvfb;"
-echo "run-demo: screenshots go to $shots"
 rm -rf "$shots"
 mkdir -p "$shots"
-
-fdfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$fdfile" >/dev/null 2>&1 &
-xvfb_pid=$!
 game_pid=""
 cleanup() {
   [[ -n "$game_pid" ]] && kill "$game_pid" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
-  rm -f "$fdfile"
 }
 trap cleanup EXIT
-for _ in $(seq 100); do
-  [[ -s "$fdfile" ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { echo "run-demo: Xvfb failed to start" >&2; exit 1; }
-  sleep 0.1
-done
-[[ -s "$fdfile" ]] || { echo "run-demo: Xvfb did not report a display" >&2; exit 1; }
-export DISPLAY=":$(tr -d '\n' <"$fdfile")"
 # No sound card here.
 export SDL_AUDIODRIVER=dummy
 
