@@ -130,8 +130,7 @@ bool ZEL_Space::killAndDestroy(ZEL_Actif* a) {
     }
   }
   const bool wasPublic = kill(a);
-  if (wasPublic && collisionDetector != nullptr) ZEL_CollisionDetector::hasBeenKilled(a);
-  delete a;
+  delete a;  // its destructor frees its detector slot
   return wasPublic;
 }
 
