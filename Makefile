@@ -1,12 +1,13 @@
 # Entry points; see README.md. Every target installs what is missing first.
 BUILD_DIR          := build
 SANITIZE_BUILD_DIR := build-sanitize
+COVERAGE_BUILD_DIR := build-coverage
 JOBS               ?= 2
 
 CMAKE_CONFIGURE = cmake -S . -B
 CTEST = scripts/with-display.sh ctest --output-on-failure -j $(JOBS) --test-dir
 
-.PHONY: all bootstrap build build-sanitize run test test-sanitize bench clean
+.PHONY: all bootstrap build build-sanitize build-coverage run test test-sanitize coverage bench clean
 
 all: build
 
@@ -22,6 +23,11 @@ build-sanitize: bootstrap
 	  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DZEL_SANITIZE=ON -DZEL_BENCH=OFF
 	cmake --build $(SANITIZE_BUILD_DIR) -j $(JOBS)
 
+build-coverage: bootstrap
+	$(CMAKE_CONFIGURE) $(COVERAGE_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-O0 -g" -DZEL_COVERAGE=ON -DZEL_BENCH=OFF
+	cmake --build $(COVERAGE_BUILD_DIR) -j $(JOBS)
+
 # Plays in a window, or without a display a scripted session under Xvfb
 # whose screenshots go to $(BUILD_DIR)/screenshots.
 run: build
@@ -36,8 +42,16 @@ test-sanitize: build-sanitize
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  $(CTEST) $(SANITIZE_BUILD_DIR)
 
+# Line and branch coverage of the code by the whole suite, per folder.
+coverage: build-coverage
+	find $(COVERAGE_BUILD_DIR) -name '*.gcda' -delete
+	$(CTEST) $(COVERAGE_BUILD_DIR)
+	gcovr --root . --object-directory $(COVERAGE_BUILD_DIR) --exclude 'tests/' --exclude 'bench/' \
+	  --json $(COVERAGE_BUILD_DIR)/coverage.json
+	scripts/coverage.py $(COVERAGE_BUILD_DIR)/coverage.json $(COVERAGE_BUILD_DIR)/error-paths.txt
+
 bench: build
 	scripts/with-display.sh sh -c 'for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done'
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_BUILD_DIR) $(COVERAGE_BUILD_DIR)

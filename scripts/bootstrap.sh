@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xdotool
   libfreetype-dev fonts-dejavu-core
   imagemagick x11-apps
+  gcovr
 )
 
 missing=()

@@ -45,23 +45,6 @@ std::vector<uint8_t> sprBytes(uint16_t count, uint16_t delay, uint16_t w, uint16
   return out;
 }
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* f = fopen(path.c_str(), "wb");
-  if (f == nullptr) abort();
-  if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), f);
-  fclose(f);
-}
-
-std::vector<uint8_t> readFile(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (f == nullptr) return bytes;
-  int c;
-  while ((c = fgetc(f)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
-  fclose(f);
-  return bytes;
-}
-
 std::string tempPath(const std::string& name) {
   const char* dir = getenv("TMPDIR");
   return std::string(dir != nullptr ? dir : "/tmp") + "/zel_" + std::to_string(getpid()) + "_" + name;

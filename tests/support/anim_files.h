@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
+
 // Builders of small animation files for tests.
 
 struct SprRgb {
@@ -16,8 +18,6 @@ struct SprRgb {
 std::vector<uint8_t> sprBytes(uint16_t count, uint16_t delay, uint16_t w, uint16_t h,
                               const std::vector<SprRgb>& pixels, const std::vector<int32_t>& boxes);
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> readFile(const std::string& path);
 
 // A GIF file built block by block. Image data is encoded without
 // compression: root codes only, with a clear code often enough that the

@@ -38,10 +38,18 @@ bool drain(int fd, std::string& into) {
   body();
   fflush(stdout);
   fflush(stderr);
+  flushCoverage();
   _exit(0);
 }
 
 }  // namespace
+
+#ifdef ZEL_COVERAGE
+extern "C" void __gcov_dump(void);
+void flushCoverage() { __gcov_dump(); }
+#else
+void flushCoverage() {}
+#endif
 
 // LeakSanitizer asks this at its end-of-process check.
 extern "C" int __lsan_is_turned_off() { return leakCheckOff ? 1 : 0; }

@@ -32,9 +32,13 @@ ChildResult runInChild(const std::function<void()>& body, int timeoutMs = 30000)
     if (!(cond)) {                                                                    \
       printf("CHILD_CHECK failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__);         \
       fflush(stdout);                                                                 \
+      flushCoverage();                                                                \
       _exit(1);                                                                       \
     }                                                                                 \
   } while (0)
+
+// Writes gcov's counters in coverage builds, so a child ending in _exit counts.
+void flushCoverage();
 
 // A readable summary for assertion messages.
 std::string describe(const ChildResult& r);

@@ -74,6 +74,7 @@ ChildResult runInWorld(const std::function<void(World&)>& body, const WorldOptio
       body(world);
     }
     fflush(stdout);
+    flushCoverage();
     _exit(::testing::Test::HasFailure() ? 1 : 0);
   });
 }

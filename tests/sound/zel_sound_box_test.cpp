@@ -13,8 +13,7 @@
 #include <thread>
 
 #include "child_process.h"
-#include "temp_dir.h"
-#include "wait.h"
+#include "files.h"
 #include "wav_file.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "wait.h"
+#include "files.h"
 
 // Starts SDL with the dummy video driver: SDL's event queue needs video, not a window.
 inline bool startSdlEventQueue() {

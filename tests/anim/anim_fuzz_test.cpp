@@ -20,7 +20,7 @@
 #include "child_process.h"
 #include "gif_peer.h"
 #include "lzw_encoder.h"
-#include "temp_dir.h"
+#include "files.h"
 #include "zel_anim_data.h"
 #include "zel_grafbox_sdl.h"
 #include "zel_list_anim_data.h"

@@ -13,7 +13,7 @@
 #include "pixel_art.h"
 #include "sounds.h"
 #include "sprites.h"
-#include "temp_dir.h"
+#include "files.h"
 #include "zel_anim_data.h"
 #include "zel_grafbox_sdl.h"
 #include "zel_surface.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "anim_files.h"
-#include "temp_dir.h"
+#include "files.h"
 #include "tile_files.h"
 #include "zel_grafbox_sdl.h"
 #include "zel_tile_map.h"

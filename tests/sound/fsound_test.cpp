@@ -10,8 +10,7 @@
 #include <functional>
 #include <thread>
 
-#include "temp_dir.h"
-#include "wait.h"
+#include "files.h"
 #include "wav_file.h"
 
 namespace {

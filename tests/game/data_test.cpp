@@ -82,6 +82,7 @@ ChildResult inDataDir(const std::function<void(ZEL_GrafboxSDL&, ZEL_TimerSDL&)>&
     timer.setRate(GAME_RATE);
     body(box, timer);
     fflush(stdout);
+    flushCoverage();
     _exit(problems == 0 ? 0 : 1);
   });
 }

@@ -11,7 +11,7 @@
 
 #include "anim_files.h"
 #include "child_process.h"
-#include "temp_dir.h"
+#include "files.h"
 #include "tile_files.h"
 #include "zel_grafbox_sdl.h"
 #include "zel_surface_sdl.h"

@@ -1,0 +1,73 @@
+#ifndef TESTS_FILES_H
+#define TESTS_FILES_H
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A fresh directory under /tmp, removed with the files in it (no
+// subdirectories) when the object goes.
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/zel_test_XXXXXX";
+    if (mkdtemp(pattern) != nullptr) path_ = pattern;
+  }
+  ~TempDir() {
+    if (DIR* d = path_.empty() ? nullptr : opendir(path_.c_str())) {
+      while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") unlink(file(name).c_str());
+      }
+      closedir(d);
+    }
+    if (!path_.empty()) rmdir(path_.c_str());
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  bool ok() const { return !path_.empty(); }
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Whole-file writes and reads; a write that fails aborts the test program.
+inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* f = fopen(path.c_str(), "wb");
+  if (f == nullptr || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) abort();
+  fclose(f);
+}
+
+inline std::vector<uint8_t> readFile(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (FILE* f = fopen(path.c_str(), "rb")) {
+    for (int c; (c = fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+    fclose(f);
+  }
+  return bytes;
+}
+
+// Polls cond every millisecond until it holds or limitMs pass; true if it held.
+inline bool waitUntil(const std::function<bool()>& cond, int limitMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  while (!cond()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+inline void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+#endif
