@@ -7,7 +7,7 @@ JOBS               ?= 2
 CMAKE_CONFIGURE = cmake -S . -B
 CTEST = scripts/with-display.sh ctest --output-on-failure -j $(JOBS) --test-dir
 
-.PHONY: all bootstrap build build-sanitize build-coverage run test test-sanitize coverage bench clean
+.PHONY: all bootstrap build build-sanitize build-coverage run test-share test test-sanitize coverage bench clean
 
 all: build
 
@@ -33,7 +33,11 @@ build-coverage: bootstrap
 run: build
 	@scripts/run-demo.sh $(BUILD_DIR)
 
-test: build
+# Tests stay a quarter to a third of the code: checked before anything builds.
+test-share:
+	@scripts/test-share.sh
+
+test: test-share build
 	$(CTEST) $(BUILD_DIR)
 
 test-sanitize: build-sanitize

@@ -3,11 +3,9 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -16,17 +14,13 @@ bool leakCheckOff = false;
 
 const int READ_END = 0;
 const int WRITE_END = 1;
-const size_t CHUNK_BYTES = 4096;
 
 // Appends what is available on fd; false at end of file.
 bool drain(int fd, std::string& into) {
-  char buffer[CHUNK_BYTES];
+  char buffer[4096];
   const ssize_t n = read(fd, buffer, sizeof buffer);
-  if (n > 0) {
-    into.append(buffer, static_cast<size_t>(n));
-    return true;
-  }
-  return n < 0 && errno == EINTR;
+  if (n > 0) into.append(buffer, static_cast<size_t>(n));
+  return n > 0 || (n < 0 && errno == EINTR);
 }
 
 [[noreturn]] void runChild(const std::function<void()>& body, int outFd, int errFd) {
@@ -40,6 +34,26 @@ bool drain(int fd, std::string& into) {
   fflush(stderr);
   flushCoverage();
   _exit(0);
+}
+
+// Reads both pipes to their end or until the deadline; false on time-out.
+bool readAll(int outFd, int errFd, std::string* sinks[2], int timeoutMs) {
+  using namespace std::chrono;
+  const auto deadline = steady_clock::now() + milliseconds(timeoutMs);
+  pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+  for (int open = 2; open > 0;) {
+    const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+    if (left <= 0) return false;
+    if (poll(fds, 2, static_cast<int>(left)) < 0 && errno != EINTR) return true;
+    for (int i = 0; i < 2; ++i) {
+      const bool ready = fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+      if (ready && !drain(fds[i].fd, *sinks[i])) {
+        fds[i].fd = -1;  // poll ignores negative descriptors
+        --open;
+      }
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -56,69 +70,32 @@ extern "C" int __lsan_is_turned_off() { return leakCheckOff ? 1 : 0; }
 
 ChildResult runInChild(const std::function<void()>& body, int timeoutMs) {
   ChildResult result;
-  int outPipe[2];
-  int errPipe[2];
-  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
-    perror("pipe");
-    abort();
-  }
+  int outPipe[2], errPipe[2];
+  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) abort();
   fflush(stdout);
   fflush(stderr);
   const pid_t pid = fork();
-  if (pid < 0) {
-    perror("fork");
-    abort();
-  }
-  if (pid == 0) {
-    close(outPipe[READ_END]);
-    close(errPipe[READ_END]);
-    runChild(body, outPipe[WRITE_END], errPipe[WRITE_END]);
-  }
+  if (pid < 0) abort();
+  if (pid == 0) runChild(body, outPipe[WRITE_END], errPipe[WRITE_END]);
   close(outPipe[WRITE_END]);
   close(errPipe[WRITE_END]);
-
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  pollfd fds[2] = {{outPipe[READ_END], POLLIN, 0}, {errPipe[READ_END], POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
-  int open = 2;
-  while (open > 0) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      result.timedOut = true;
-      kill(pid, SIGKILL);
-      break;
-    }
-    if (poll(fds, 2, static_cast<int>(left.count())) < 0 && errno != EINTR) break;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0 &&
-          !drain(fds[i].fd, *sinks[i])) {
-        close(fds[i].fd);
-        fds[i].fd = -1;  // poll ignores negative descriptors
-        --open;
-      }
-    }
+  if (!readAll(outPipe[READ_END], errPipe[READ_END], sinks, timeoutMs)) {
+    result.timedOut = true;
+    kill(pid, SIGKILL);
   }
-  for (const pollfd& p : fds) {
-    if (p.fd >= 0) close(p.fd);
-  }
-
+  close(outPipe[READ_END]);
+  close(errPipe[READ_END]);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  if (WIFEXITED(status)) {
-    result.exited = true;
-    result.exitCode = WEXITSTATUS(status);
-  } else if (WIFSIGNALED(status)) {
-    result.signal = WTERMSIG(status);
-  }
+  result.exited = WIFEXITED(status);
+  result.exitCode = result.exited ? WEXITSTATUS(status) : -1;
+  result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return result;
 }
 
 std::string describe(const ChildResult& r) {
-  std::string s = r.exited ? "exit " + std::to_string(r.exitCode)
-                           : "signal " + std::to_string(r.signal);
-  if (r.timedOut) s += " (timed out)";
-  s += "\nstdout: [" + r.out + "]\nstderr: [" + r.err + "]";
-  return s;
+  std::string s = r.exited ? "exit " + std::to_string(r.exitCode) : "signal " + std::to_string(r.signal);
+  return s + (r.timedOut ? " (timed out)" : "") + "\nstdout: [" + r.out + "]\nstderr: [" + r.err + "]";
 }

@@ -40,15 +40,17 @@ bool matchesOne(const std::string& text, const std::vector<std::string>& pattern
 
 // Standard output less the whole warning lines at its start.
 std::string withoutWarnings(std::string out, const std::vector<std::string>& warnings) {
-  for (size_t end; (end = out.find('\n')) != std::string::npos && matchesOne(out.substr(0, end + 1), warnings);)
+  for (size_t end = out.find('\n'); end != std::string::npos; end = out.find('\n')) {
+    if (!matchesOne(out.substr(0, end + 1), warnings)) break;
     out.erase(0, end + 1);
+  }
   return out;
 }
 
 std::vector<uint8_t> mutated(std::vector<uint8_t> bytes, std::mt19937& random, size_t headerBytes) {
-  auto pick = [&](size_t low, size_t high) { return std::uniform_int_distribution<size_t>(low, high)(random); };
-  for (size_t i = pick(1, MAX_BYTES_CHANGED); i > 0; --i) bytes[pick(0, bytes.size() - 1)] = static_cast<uint8_t>(pick(0, 255));
-  if (headerBytes > 0 && random() % 2 == 0) bytes[pick(0, std::min(headerBytes, bytes.size()) - 1)] ^= HIGH_BIT;
+  auto pick = [&](size_t high) { return std::uniform_int_distribution<size_t>(0, high)(random); };
+  for (size_t i = 1 + pick(MAX_BYTES_CHANGED - 1); i > 0; --i) bytes[pick(bytes.size() - 1)] = pick(UINT8_MAX);
+  if (headerBytes > 0 && random() % 2 == 0) bytes[pick(std::min(headerBytes, bytes.size()) - 1)] ^= HIGH_BIT;
   return bytes;
 }
 
