@@ -1,6 +1,7 @@
 #ifndef ZEL_TILE_H
 #define ZEL_TILE_H
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 
@@ -42,6 +43,9 @@ class ZEL_Tile {
   void WriteTle(const char* filename);
 
   bool IsWalkable() const;
+  // The attribute bytes as a record holds them, for tools that write other
+  // formats: attr0, transparent, attr2, attr3, walkable.
+  std::array<uint8_t, 5> getAttributes() const { return {attr0, transparent, attr2, attr3, walkable}; }
 
   // Makes the tile from an image and its five attribute bytes, as reading a
   // record would: the tile takes ownership of image (replacing the surface

@@ -8,6 +8,7 @@ PACKAGES=(
   libsdl1.2-dev libsdl-net1.2-dev libsdl-mixer1.2-dev
   googletest libgtest-dev libbenchmark-dev
   libgif-dev
+  libpugixml-dev zlib1g-dev libzstd-dev libpng-dev
   xvfb xdotool
   libfreetype-dev fonts-dejavu-core
   imagemagick x11-apps

@@ -1,0 +1,148 @@
+#include "layer_data.h"
+
+#include <pugixml.hpp>
+#include <zlib.h>
+#include <zstd.h>
+
+#include <cctype>
+#include <cstring>
+#include <memory>
+
+#include "tool_error.h"
+
+namespace {
+
+const size_t GID_BYTES = 4;
+const int GZIP_WINDOW_BITS = 16 + MAX_WBITS;  // zlib's way to ask for a gzip header
+const int BASE64_BITS = 6;
+const int BITS_PER_BYTE = 8;
+
+int base64Value(char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '+') return 62;
+  if (c == '/') return 63;
+  return -1;
+}
+
+std::vector<uint8_t> base64Decode(const char* text, size_t limit, const std::string& where) {
+  std::vector<uint8_t> out;
+  uint32_t acc = 0;
+  int bits = 0;
+  for (const char* p = text; *p != '\0' && *p != '='; ++p) {
+    if (isspace(static_cast<unsigned char>(*p))) continue;
+    const int v = base64Value(*p);
+    if (v < 0) throw ToolError(where + ": the base64 data holds '" + std::string(1, *p) + "'");
+    acc = (acc << BASE64_BITS) | static_cast<uint32_t>(v);
+    bits += BASE64_BITS;
+    if (bits >= BITS_PER_BYTE) {
+      bits -= BITS_PER_BYTE;
+      out.push_back(static_cast<uint8_t>(acc >> bits));
+      if (out.size() > limit) throw ToolError(where + ": the data is longer than the layer's cells");
+    }
+  }
+  return out;
+}
+
+std::vector<uint8_t> zstdBounded(const std::vector<uint8_t>& in, size_t limit, const std::string& where) {
+  std::vector<uint8_t> out(limit + 1);
+  std::unique_ptr<ZSTD_DStream, size_t (*)(ZSTD_DStream*)> stream(ZSTD_createDStream(), ZSTD_freeDStream);
+  ZSTD_inBuffer src = {in.data(), in.size(), 0};
+  ZSTD_outBuffer dst = {out.data(), out.size(), 0};
+  size_t left = 1;
+  while (left != 0 && src.pos < src.size && dst.pos < dst.size) {
+    left = ZSTD_decompressStream(stream.get(), &dst, &src);
+    if (ZSTD_isError(left)) throw ToolError(where + ": damaged zstd data: " + ZSTD_getErrorName(left));
+  }
+  if (dst.pos > limit) throw ToolError(where + ": the data is longer than the layer's cells");
+  if (left != 0) throw ToolError(where + ": the zstd data ends early");
+  out.resize(dst.pos);
+  return out;
+}
+
+std::vector<uint32_t> littleEndianIds(const std::vector<uint8_t>& bytes, size_t cells, const std::string& where) {
+  if (bytes.size() != cells * GID_BYTES) {
+    throw ToolError(where + ": the data holds " + std::to_string(bytes.size() / GID_BYTES) + " cells, not " +
+                    std::to_string(cells));
+  }
+  std::vector<uint32_t> ids(cells);
+  for (size_t i = 0; i < cells; ++i) {
+    const uint8_t* b = &bytes[i * GID_BYTES];
+    ids[i] = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+  }
+  return ids;
+}
+
+std::vector<uint32_t> csvIds(const char* text, size_t cells, const std::string& where) {
+  std::vector<uint32_t> ids;
+  for (const char* p = text; *p != '\0';) {
+    if (isspace(static_cast<unsigned char>(*p)) || *p == ',') {
+      ++p;
+      continue;
+    }
+    char* end = nullptr;
+    const unsigned long long id = strtoull(p, &end, 10);
+    if (end == p || id > UINT32_MAX || !isdigit(static_cast<unsigned char>(*p))) {
+      throw ToolError(where + ": the CSV data holds something that is not a tile id");
+    }
+    if (ids.size() == cells) throw ToolError(where + ": the data holds more than " + std::to_string(cells) + " cells");
+    ids.push_back(static_cast<uint32_t>(id));
+    p = end;
+  }
+  if (ids.size() != cells) {
+    throw ToolError(where + ": the data holds " + std::to_string(ids.size()) + " cells, not " + std::to_string(cells));
+  }
+  return ids;
+}
+
+std::vector<uint32_t> elementIds(const pugi::xml_node& data, size_t cells, const std::string& where) {
+  std::vector<uint32_t> ids;
+  for (pugi::xml_node tile : data.children("tile")) {
+    if (ids.size() == cells) throw ToolError(where + ": the data holds more than " + std::to_string(cells) + " cells");
+    ids.push_back(tile.attribute("gid").as_uint(0));
+  }
+  if (ids.size() != cells) {
+    throw ToolError(where + ": the data holds " + std::to_string(ids.size()) + " cells, not " + std::to_string(cells));
+  }
+  return ids;
+}
+
+}  // namespace
+
+std::vector<uint8_t> inflateBounded(const std::vector<uint8_t>& in, size_t limit, bool gzip,
+                                    const std::string& where) {
+  std::vector<uint8_t> out(limit + 1);
+  z_stream z = {};
+  if (inflateInit2(&z, gzip ? GZIP_WINDOW_BITS : MAX_WBITS) != Z_OK) throw ToolError(where + ": zlib failed");
+  z.next_in = const_cast<Bytef*>(in.data());
+  z.avail_in = static_cast<uInt>(in.size());
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  const int status = inflate(&z, Z_FINISH);
+  const size_t made = out.size() - z.avail_out;
+  inflateEnd(&z);
+  if (made > limit) throw ToolError(where + ": the data is longer than the layer's cells");
+  if (status != Z_STREAM_END) throw ToolError(where + ": damaged " + (gzip ? "gzip" : "zlib") + " data");
+  out.resize(made);
+  return out;
+}
+
+std::vector<uint32_t> decodeLayerData(const pugi::xml_node& data, size_t cells, const std::string& where) {
+  const std::string encoding = data.attribute("encoding").value();
+  const std::string compression = data.attribute("compression").value();
+  if (data.child("chunk")) throw ToolError(where + ": chunked (infinite) map data is not supported");
+  if (encoding.empty()) return elementIds(data, cells, where);
+  if (encoding == "csv") return csvIds(data.text().get(), cells, where);
+  if (encoding != "base64") throw ToolError(where + ": unknown data encoding '" + encoding + "'");
+  const size_t bytes = cells * GID_BYTES;
+  if (compression.empty()) return littleEndianIds(base64Decode(data.text().get(), bytes, where), cells, where);
+  // The packed bytes are bounded by the text already read; what they
+  // inflate to is bounded by the cells.
+  const std::vector<uint8_t> packed = base64Decode(data.text().get(), SIZE_MAX - 1, where);
+  if (compression == "zlib" || compression == "gzip") {
+    return littleEndianIds(inflateBounded(packed, bytes, compression == "gzip", where), cells, where);
+  }
+  if (compression == "zstd") return littleEndianIds(zstdBounded(packed, bytes, where), cells, where);
+  throw ToolError(where + ": unknown data compression '" + compression + "'");
+}

@@ -1,0 +1,65 @@
+// zeltool: the engine's files from and to the tools game makers use.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "tool_error.h"
+
+namespace {
+
+const int EXIT_BAD_INPUT = 1;
+const int EXIT_BAD_USAGE = 2;
+
+const Command COMMANDS[] = {
+    {"import", "LEVEL.tmx OUT.tle OUT.map [--background RRGGBB]",
+     "a Tiled map (.tmx or .tmx.gz) as the engine's tile set and map",
+     "  --background RRGGBB  colour under every layer (default: the map's backgroundcolor, else none)\n",
+     runImport},
+    {"export", "TLE MAP OUT.tmx", "a tile set and map as a Tiled map, its .tsx and its tileset PNG beside it", "",
+     runExport},
+    {"render", "TLE MAP OUT.png [--collision] [--scale N]", "the whole level as one PNG, drawn by the engine",
+     "  --collision  blocking cells in translucent red, transparent pixels as a checkerboard\n"
+     "  --scale N    enlarge N times (nearest neighbour)\n",
+     runRender},
+};
+
+void printUsage(FILE* out) {
+  fprintf(out, "usage: zeltool COMMAND ARGS... (zeltool COMMAND --help for one)\n");
+  for (const Command& c : COMMANDS) fprintf(out, "  %-7s %s\n", c.name, c.summary);
+}
+
+void printCommandHelp(const Command& c, FILE* out) {
+  fprintf(out, "usage: zeltool %s %s\n%s\n%s", c.name, c.usage, c.summary, c.help);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || strcmp(argv[1], "--help") == 0) {
+    printUsage(argc < 2 ? stderr : stdout);
+    return argc < 2 ? EXIT_BAD_USAGE : 0;
+  }
+  for (const Command& c : COMMANDS) {
+    if (strcmp(argv[1], c.name) != 0) continue;
+    const std::vector<std::string> words(argv + 2, argv + argc);
+    if (words.size() == 1 && words[0] == "--help") {
+      printCommandHelp(c, stdout);
+      return 0;
+    }
+    try {
+      return c.run(words);
+    } catch (const UsageError& e) {
+      fprintf(stderr, "zeltool %s: %s\n", c.name, e.what());
+      printCommandHelp(c, stderr);
+      return EXIT_BAD_USAGE;
+    } catch (const ToolError& e) {
+      fprintf(stderr, "zeltool %s: %s\n", c.name, e.what());
+      return EXIT_BAD_INPUT;
+    }
+  }
+  fprintf(stderr, "zeltool: unknown command '%s'\n", argv[1]);
+  printUsage(stderr);
+  return EXIT_BAD_USAGE;
+}

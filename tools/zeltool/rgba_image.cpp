@@ -1,0 +1,93 @@
+#include "rgba_image.h"
+
+#include <SDL.h>
+#include <png.h>
+
+#include <cstring>
+#include <memory>
+
+#include "atomic_file.h"
+#include "tool_error.h"
+
+namespace {
+
+const int BYTES_PER_PIXEL = 4;
+
+bool endsWith(const std::string& s, const std::string& end) {
+  return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+void checkSize(const std::string& path, long long w, long long h) {
+  if (w < 1 || h < 1 || w > MAX_IMAGE_SIDE || h > MAX_IMAGE_SIDE) {
+    throw ToolError(path + ": image of " + std::to_string(w) + " x " + std::to_string(h) +
+                    " pixels (1 to " + std::to_string(MAX_IMAGE_SIDE) + " a side)");
+  }
+}
+
+RgbaImage readBmp(const std::string& path) {
+  std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> bmp(SDL_LoadBMP(path.c_str()), SDL_FreeSurface);
+  if (!bmp) throw ToolError(path + ": cannot read the BMP image: " + SDL_GetError());
+  checkSize(path, bmp->w, bmp->h);
+  SDL_PixelFormat rgba = {};
+  rgba.BitsPerPixel = 32;
+  rgba.BytesPerPixel = BYTES_PER_PIXEL;
+  rgba.Rmask = 0x000000ff;  // bytes R, G, B, A in memory on little-endian machines
+  rgba.Gmask = 0x0000ff00;
+  rgba.Bmask = 0x00ff0000;
+  rgba.Gshift = 8;
+  rgba.Bshift = 16;
+  rgba.alpha = SDL_ALPHA_OPAQUE;
+  std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> converted(
+      SDL_ConvertSurface(bmp.get(), &rgba, SDL_SWSURFACE), SDL_FreeSurface);
+  if (!converted) throw ToolError(path + ": cannot convert the BMP image: " + SDL_GetError());
+  RgbaImage image(converted->w, converted->h);
+  for (int y = 0; y < image.height; ++y) {
+    const uint8_t* row = static_cast<const uint8_t*>(converted->pixels) + y * converted->pitch;
+    for (int x = 0; x < image.width; ++x) {
+      memcpy(image.at(x, y), row + x * BYTES_PER_PIXEL, 3);
+      image.at(x, y)[3] = SDL_ALPHA_OPAQUE;
+    }
+  }
+  return image;
+}
+
+}  // namespace
+
+RgbaImage readPng(const std::string& path) {
+  png_image png;
+  memset(&png, 0, sizeof png);
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) {
+    throw ToolError(path + ": cannot read the PNG image: " + png.message);
+  }
+  if (png.width < 1 || png.height < 1 || png.width > MAX_IMAGE_SIDE || png.height > MAX_IMAGE_SIDE) {
+    png_image_free(&png);
+    checkSize(path, png.width, png.height);
+  }
+  png.format = PNG_FORMAT_RGBA;
+  RgbaImage image(static_cast<int>(png.width), static_cast<int>(png.height));
+  if (!png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr)) {
+    throw ToolError(path + ": cannot read the PNG image: " + png.message);
+  }
+  return image;
+}
+
+RgbaImage readImage(const std::string& path) {
+  if (endsWith(path, ".png") || endsWith(path, ".PNG")) return readPng(path);
+  if (endsWith(path, ".bmp") || endsWith(path, ".BMP")) return readBmp(path);
+  throw ToolError(path + ": not a PNG or BMP image");
+}
+
+void writePng(const std::string& path, const RgbaImage& image) {
+  AtomicFile out(path);
+  png_image png;
+  memset(&png, 0, sizeof png);
+  png.version = PNG_IMAGE_VERSION;
+  png.width = static_cast<png_uint_32>(image.width);
+  png.height = static_cast<png_uint_32>(image.height);
+  png.format = PNG_FORMAT_RGBA;
+  if (!png_image_write_to_file(&png, out.temporary().c_str(), 0, image.pixels.data(), 0, nullptr)) {
+    throw ToolError(path + ": cannot write the PNG image: " + png.message);
+  }
+  out.commit();
+}

@@ -1,0 +1,33 @@
+#ifndef ZELTOOL_RGBA_IMAGE_H
+#define ZELTOOL_RGBA_IMAGE_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A picture in memory, 8-bit red, green, blue and alpha per pixel, rows
+// from the top.
+struct RgbaImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> pixels;  // 4 bytes a pixel
+
+  RgbaImage() = default;
+  RgbaImage(int w, int h) : width(w), height(h), pixels(static_cast<size_t>(w) * h * 4, 0) {}
+  uint8_t* at(int x, int y) { return &pixels[(static_cast<size_t>(y) * width + x) * 4]; }
+  const uint8_t* at(int x, int y) const { return &pixels[(static_cast<size_t>(y) * width + x) * 4]; }
+};
+
+// The largest side zeltool reads or writes, in pixels: an image of that
+// square is 256 MiB of RGBA.
+const int MAX_IMAGE_SIDE = 8192;
+
+// Reads a PNG (any colour type and depth, tRNS honoured) or a BMP, by the
+// file's extension. ToolError naming the file when it cannot.
+RgbaImage readImage(const std::string& path);
+RgbaImage readPng(const std::string& path);
+
+// Writes an RGBA PNG through a temporary file renamed when complete.
+void writePng(const std::string& path, const RgbaImage& image);
+
+#endif
