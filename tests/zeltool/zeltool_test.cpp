@@ -1,0 +1,238 @@
+// zeltool on hand-made Tiled files: every data encoding, flips, layers,
+// tilesets, hostile inputs, and the pictures Tiled itself draws.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <zlib.h>
+#include <zstd.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "child_process.h"
+#include "files.h"
+#include "rgba_image.h"
+
+namespace {
+
+const int TILE = 2;  // tiles of 2 x 2 pixels
+const uint8_t R[4] = {255, 0, 0, 255}, G[4] = {0, 255, 0, 255}, B[4] = {0, 0, 255, 255}, W[4] = {255, 255, 255, 255};
+const uint8_t HALF_YELLOW[4] = {255, 255, 0, 128}, CLEAR[4] = {0, 0, 0, 0}, BLACK[4] = {0, 0, 0, 255};
+const uint8_t CYAN[4] = {0, 255, 255, 255}, MAGENTA[4] = {255, 0, 255, 255};
+const int ROUNDING_STEPS = 2;  // Tiled and zeltool each round once per layer
+const uint32_t H = 0x80000000u, V = 0x40000000u, D = 0x20000000u;
+
+ChildResult zeltool(const std::vector<std::string>& args) {
+  return runInChild([&] {
+    std::vector<char*> argv{const_cast<char*>(ZELTOOL)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(ZELTOOL, argv.data());
+    _exit(127);
+  });
+}
+
+// Tile 1 is R G / B W; tile 2 is half-yellow, clear / black, cyan. The
+// image has a margin and spacing of 1 in magenta, the trans colour.
+RgbaImage tileImage() {
+  RgbaImage image(7, 4);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 0; x < 7; ++x) memcpy(image.at(x, y), MAGENTA, 4);
+  }
+  const uint8_t* tiles[2][4] = {{R, G, B, W}, {HALF_YELLOW, CLEAR, BLACK, CYAN}};
+  for (int t = 0; t < 2; ++t) {
+    for (int i = 0; i < 4; ++i) memcpy(image.at(1 + t * 3 + i % 2, 1 + i / 2), tiles[t][i], 4);
+  }
+  return image;
+}
+
+std::string tilesetXml(const std::string& image, int firstGid = 1) {
+  return "<tileset firstgid=\"" + std::to_string(firstGid) + "\" name=\"t\" tilewidth=\"2\" tileheight=\"2\" "
+         "margin=\"1\" spacing=\"1\" tilecount=\"2\" columns=\"2\"><image source=\"" + image +
+         "\" trans=\"ff00ff\" width=\"7\" height=\"4\"/><tile id=\"1\"><properties>"
+         "<property name=\"walkable\" type=\"bool\" value=\"false\"/></properties></tile></tileset>";
+}
+
+std::string mapXml(int w, int h, const std::string& inside, const std::string& extra = "") {
+  return "<?xml version=\"1.0\"?><map version=\"1.10\" orientation=\"orthogonal\" renderorder=\"right-down\" width=\"" +
+         std::to_string(w) + "\" height=\"" + std::to_string(h) + "\" tilewidth=\"2\" tileheight=\"2\" infinite=\"0\"" +
+         extra + ">" + inside + "</map>";
+}
+
+std::string layerXml(const std::string& name, const std::string& data, const std::string& attributes = "") {
+  return "<layer name=\"" + name + "\" width=\"4\" height=\"2\"" + attributes + ">" + data + "</layer>";
+}
+
+std::string csv(const std::vector<uint32_t>& gids) {
+  std::string s;
+  for (uint32_t g : gids) s += (s.empty() ? "" : ",") + std::to_string(g);
+  return "<data encoding=\"csv\">" + s + "</data>";
+}
+
+std::string base64(const std::vector<uint8_t>& bytes) {
+  const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const uint32_t n = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) | (i + 2 < bytes.size() ? bytes[i + 2] : 0);
+    for (size_t k = 0; k < 4; ++k) out += i + k <= bytes.size() ? digits[n >> (18 - 6 * k) & 63] : '=';
+  }
+  return out;
+}
+
+std::vector<uint8_t> littleEndian(const std::vector<uint32_t>& gids) {
+  std::vector<uint8_t> bytes;
+  for (uint32_t g : gids) {
+    for (int s = 0; s < 32; s += 8) bytes.push_back(static_cast<uint8_t>(g >> s));
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> deflated(const std::vector<uint8_t>& in, bool gzip) {
+  std::vector<uint8_t> out(compressBound(in.size()) + 32);
+  z_stream z = {};
+  deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, gzip ? 16 + MAX_WBITS : MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  z.next_in = const_cast<Bytef*>(in.data());
+  z.avail_in = static_cast<uInt>(in.size());
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  deflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+std::vector<uint8_t> zstd(const std::vector<uint8_t>& in) {
+  std::vector<uint8_t> out(ZSTD_compressBound(in.size()));
+  out.resize(ZSTD_compress(out.data(), out.size(), in.data(), in.size(), 3));
+  return out;
+}
+
+// Every flip of tile 1 along the first row; tile 2 and nothing in the second.
+const std::vector<uint32_t> FLIPS = {1, 1 | H, 1 | V, 1 | D, 1 | D | H, 1 | D | V, 1 | H | V | D, 2};
+const std::vector<uint32_t> LAYER = {1 | H, 1 | D, 1 | H | V, 2, 0, 1, 2 | V, 0};
+
+// The picture zeltool renders of `level` (imported first).
+RgbaImage importAndRender(const TempDir& dir, const std::string& level, const std::vector<std::string>& options = {}) {
+  std::vector<std::string> import = {"import", level, dir.file("out.tle"), dir.file("out.map")};
+  import.insert(import.end(), options.begin(), options.end());
+  const ChildResult r = zeltool(import);
+  EXPECT_EQ(r.exitCode, 0) << describe(r);
+  const ChildResult drawn = zeltool({"render", dir.file("out.tle"), dir.file("out.map"), dir.file("out.png")});
+  EXPECT_EQ(drawn.exitCode, 0) << describe(drawn);
+  return readPng(dir.file("out.png"));
+}
+
+void expectPixel(const RgbaImage& image, int x, int y, const uint8_t* want, int slack = 0) {
+  for (int c = 0; c < 4; ++c) EXPECT_NEAR(image.at(x, y)[c], want[c], slack) << "pixel " << x << "," << y << " channel " << c;
+}
+
+// An 8-bit palette PNG whose palette carries the alpha (a tRNS chunk).
+void writePalettePng(const std::string& path, const RgbaImage& image) {
+  std::vector<uint8_t> colours, indices;
+  for (size_t i = 0; i < image.pixels.size(); i += 4) {
+    size_t k = 0;
+    while (k < colours.size() && memcmp(&colours[k], &image.pixels[i], 4) != 0) k += 4;
+    if (k == colours.size()) colours.insert(colours.end(), &image.pixels[i], &image.pixels[i] + 4);
+    indices.push_back(static_cast<uint8_t>(k / 4));
+  }
+  png_image png = {};
+  png.version = PNG_IMAGE_VERSION;
+  png.width = image.width;
+  png.height = image.height;
+  png.format = PNG_FORMAT_RGBA_COLORMAP;
+  png.colormap_entries = static_cast<png_uint_32>(colours.size() / 4);
+  ASSERT_TRUE(png_image_write_to_file(&png, path.c_str(), 0, indices.data(), 0, colours.data())) << png.message;
+}
+
+}  // namespace
+
+TEST(ZeltoolImportTest, EveryEncodingGivesTheSameLevelAndFlipsAsDrawnByHand) {
+  TempDir dir;
+  writePng(dir.file("tiles.png"), tileImage());
+  const std::vector<uint8_t> raw = littleEndian(LAYER);
+  const std::string encodings[] = {
+      csv(LAYER),
+      "<data encoding=\"base64\">\n  " + base64(raw) + "\n</data>",
+      "<data encoding=\"base64\" compression=\"zlib\">" + base64(deflated(raw, false)) + "</data>",
+      "<data encoding=\"base64\" compression=\"gzip\">" + base64(deflated(raw, true)) + "</data>",
+      "<data encoding=\"base64\" compression=\"zstd\">" + base64(zstd(raw)) + "</data>",
+      "<data><tile gid=\"2147483649\"/><tile gid=\"536870913\"/><tile gid=\"3221225473\"/><tile gid=\"2\"/>"
+      "<tile/><tile gid=\"1\"/><tile gid=\"1073741826\"/><tile gid=\"0\"/></data>",
+  };
+  std::vector<uint8_t> firstTle, firstMap;
+  for (const std::string& data : encodings) {
+    const std::string text = mapXml(4, 2, tilesetXml("tiles.png") + layerXml("ground", data));
+    writeFile(dir.file("level.tmx"), std::vector<uint8_t>(text.begin(), text.end()));
+    importAndRender(dir, dir.file("level.tmx"));
+    if (firstTle.empty()) {
+      firstTle = readFile(dir.file("out.tle"));
+      firstMap = readFile(dir.file("out.map"));
+    }
+    EXPECT_EQ(readFile(dir.file("out.tle")), firstTle) << data;
+    EXPECT_EQ(readFile(dir.file("out.map")), firstMap) << data;
+  }
+  // The same level gzip-compressed as a whole file.
+  const std::vector<uint8_t> text = readFile(dir.file("level.tmx"));
+  writeFile(dir.file("level.tmx.gz"), deflated(text, true));
+  const RgbaImage image = importAndRender(dir, dir.file("level.tmx.gz"));
+  EXPECT_EQ(readFile(dir.file("out.tle")), firstTle);
+  ASSERT_EQ(image.width, 8);
+  const uint8_t* expected[4][4] = {
+      {G, R, W, B},  // cell 0: tile 1 flipped horizontally, rows G R / W B
+      {R, B, G, W},  // cell 1: diagonal: R B / G W
+      {W, B, G, R},  // cell 2: both: W B / G R
+      {R, G, B, W},  // cell 5 (second row): tile 1 as it is
+  };
+  const int cells[4][2] = {{0, 0}, {1, 0}, {2, 0}, {1, 1}};
+  for (int c = 0; c < 4; ++c) {
+    for (int i = 0; i < 4; ++i) expectPixel(image, cells[c][0] * TILE + i % 2, cells[c][1] * TILE + i / 2, expected[c][i]);
+  }
+  // Tile 2: half alpha counts as covered, its clear pixel keys out, and
+  // its black becomes the nearest colour the engine draws; empty cells stay clear.
+  const uint8_t YELLOW[4] = {255, 255, 0, 255}, NEAR_BLACK[4] = {0, 0, 1, 255};
+  const struct {
+    int x, y;
+    const uint8_t* want;
+  } tile2[] = {{6, 0, YELLOW}, {7, 0, CLEAR}, {6, 1, NEAR_BLACK}, {7, 1, CYAN}, {4, 2, NEAR_BLACK},
+               {4, 3, YELLOW}, {5, 3, CLEAR}, {0, 2, CLEAR}, {7, 3, CLEAR}};
+  for (const auto& p : tile2) expectPixel(image, p.x, p.y, p.want);
+}
+
+// Tiled's tmxrasterizer draws the reference: two tilesets (one external,
+// a palette image with transparency, a gap of global ids between them),
+// a group with opacity over a flipped layer, a collision layer that is not
+// drawn, an object layer, over the map's background colour.
+TEST(ZeltoolImportTest, LayersOpacityAndFlipsMatchTiledsOwnRendering) {
+  TempDir dir;
+  writePng(dir.file("tiles.png"), tileImage());
+  writePalettePng(dir.file("second.png"), tileImage());
+  const std::string second = "<?xml version=\"1.0\"?>" + tilesetXml("second.png");
+  writeFile(dir.file("second.tsx"), std::vector<uint8_t>(second.begin(), second.end()));
+  const std::string level = mapXml(
+      4, 2,
+      tilesetXml("tiles.png") + "<tileset firstgid=\"5\" source=\"second.tsx\"/>" + layerXml("ground", csv(FLIPS)) +
+          "<group name=\"g\" opacity=\"0.8\">" + layerXml("over", csv({6 | D, 5 | H, 6 | V | H, 0, 5, 6, 6 | D | V, 5 | V}), " opacity=\"0.5\"") +
+          "</group>" + layerXml("Collision", csv({0, 0, 0, 0, 1, 0, 0, 0})) + "<objectgroup name=\"things\"/>",
+      " backgroundcolor=\"#336699\"");
+  writeFile(dir.file("level.tmx"), std::vector<uint8_t>(level.begin(), level.end()));
+  const RgbaImage ours = importAndRender(dir, dir.file("level.tmx"));
+  const ChildResult tiled = runInChild([&] {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    execlp("tmxrasterizer", "tmxrasterizer", "--hide-layer", "Collision", dir.file("level.tmx").c_str(),
+           dir.file("tiled.png").c_str(), nullptr);
+    _exit(127);
+  });
+  ASSERT_EQ(tiled.exitCode, 0) << describe(tiled);
+  const RgbaImage theirs = readPng(dir.file("tiled.png"));
+  ASSERT_EQ(theirs.width, ours.width);
+  ASSERT_EQ(theirs.height, ours.height);
+  // tmxrasterizer leaves the background out: lay its picture over it.
+  const double BACKGROUND[3] = {0x33, 0x66, 0x99};
+  for (int y = 0; y < ours.height; ++y) {
+    for (int x = 0; x < ours.width; ++x) {
+      const uint8_t* t = theirs.at(x, y);
+      uint8_t want[4] = {0, 0, 0, 255};
+      for (int c = 0; c < 3; ++c) want[c] = static_cast<uint8_t>(lround(t[c] * t[3] / 255.0 + BACKGROUND[c] * (1 - t[3] / 255.0)));
+      expectPixel(ours, x, y, want, ROUNDING_STEPS);
+    }
+  }
+}
