@@ -143,6 +143,14 @@ void writePalettePng(const std::string& path, const RgbaImage& image) {
   ASSERT_TRUE(png_image_write_to_file(&png, path.c_str(), 0, indices.data(), 0, colours.data())) << png.message;
 }
 
+bool hasTemporaryFile(const TempDir& dir) {
+  DIR* d = opendir(dir.path().c_str());
+  bool found = false;
+  while (dirent* e = readdir(d)) found = found || strstr(e->d_name, ".tmp") != nullptr;
+  closedir(d);
+  return found;
+}
+
 }  // namespace
 
 TEST(ZeltoolImportTest, EveryEncodingGivesTheSameLevelAndFlipsAsDrawnByHand) {
@@ -235,4 +243,68 @@ TEST(ZeltoolImportTest, LayersOpacityAndFlipsMatchTiledsOwnRendering) {
       expectPixel(ours, x, y, want, ROUNDING_STEPS);
     }
   }
+}
+
+// Each bad input ends with status 1 and one line naming the file and the
+// element, leaves no output nor temporary file, and keeps what was there.
+TEST(ZeltoolImportTest, BadInputsAreRefusedWithoutTouchingTheOutputs) {
+  const std::string tileset = tilesetXml("tiles.png"), ground = layerXml("ground", csv(LAYER));
+  const std::string good = mapXml(4, 2, tileset + ground);
+  auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+    return text.replace(text.find(from), from.size(), to);
+  };
+  const std::vector<uint8_t> zeros(1 << 20);
+  const struct {
+    std::string tmx, message;  // %F: the level's path, %D: its folder
+  } cases[] = {
+      {good.substr(0, 60), "%F: line 1: Error parsing element attribute"},
+      {mapXml(4, 2, tilesetXml("none.png") + ground), "%D/none.png: cannot read the PNG image: No such file or directory"},
+      {mapXml(4, 2, tilesetXml("cut.png") + ground), "%D/cut.png: cannot read the PNG image: Not a PNG file"},
+      {mapXml(4, 2, tileset + layerXml("ground", csv({1, 2, 0, 0, 0, 0, 1}))), "%F: layer 'ground': the data holds 7 cells, not 8"},
+      {mapXml(4, 2, tileset + layerXml("ground", csv({1, 2, 0, 0, 0, 9, 1, 1}))), "%F: layer 'ground': cell 1,1 holds tile id 9, which no tileset has"},
+      {mapXml(4, 2, tileset + layerXml("ground", "<data encoding=\"base64\" compression=\"zlib\">" + base64(deflated(zeros, false)) + "</data>")),
+       "%F: layer 'ground': the data is longer than the layer's cells"},
+      {replaced(good, "orthogonal", "isometric"), "%F: the map is isometric; only orthogonal maps import"},
+      {replaced(good, "right-down", "left-up"), "%F: render order left-up; only right-down imports"},
+      {replaced(good, "infinite=\"0\"", "infinite=\"1\""), "%F: infinite maps are not supported"},
+      {mapXml(4, 2, "<tileset firstgid=\"1\" name=\"c\" tilewidth=\"2\" tileheight=\"2\"/>" + ground), "%F: tileset 'c': a collection of images is not supported; use one tileset image"},
+      {replaced(good, "tilewidth=\"2\" tileheight=\"2\" margin", "tilewidth=\"3\" tileheight=\"2\" margin"),
+       "%F: tileset 't': tiles of 3 x 2 pixels in a map of 2 x 2"},
+      {mapXml(100000, 100000, tileset), "%F: a map of 100000 x 100000 cells is beyond the engine's limits (4194304 cells)"},
+  };
+  TempDir dir;
+  writePng(dir.file("tiles.png"), tileImage());
+  writeFile(dir.file("cut.png"), std::vector<uint8_t>(readFile(dir.file("tiles.png")).begin() + 1, readFile(dir.file("tiles.png")).end()));
+  for (const auto& c : cases) {
+    writeFile(dir.file("level.tmx"), std::vector<uint8_t>(c.tmx.begin(), c.tmx.end()));
+    writeFile(dir.file("out.tle"), {'k', 'e', 'e', 'p'});
+    const ChildResult r = zeltool({"import", dir.file("level.tmx"), dir.file("out.tle"), dir.file("out.map")});
+    std::string want = "zeltool import: " + c.message + "\n";
+    for (const auto& [mark, path] : {std::pair<std::string, std::string>{"%F", dir.file("level.tmx")}, {"%D", dir.path()}}) {
+      if (want.find(mark) != std::string::npos) want.replace(want.find(mark), 2, path);
+    }
+    EXPECT_EQ(r.exitCode, 1) << describe(r);
+    EXPECT_EQ(r.err, want);
+    EXPECT_EQ(readFile(dir.file("out.tle")), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_TRUE(readFile(dir.file("out.map")).empty());
+    EXPECT_FALSE(hasTemporaryFile(dir));
+  }
+  EXPECT_EQ(zeltool({"import", dir.file("level.tmx")}).exitCode, 2);
+  EXPECT_EQ(zeltool({"render", "a", "b", "c", "--scale", "0"}).exitCode, 2);
+  EXPECT_EQ(zeltool({"frobnicate"}).exitCode, 2);
+}
+
+// export then import gives back both files, composited and flipped tiles included.
+TEST(ZeltoolExportTest, ExportThenImportGivesBackTheSameBytes) {
+  TempDir dir;
+  writePng(dir.file("tiles.png"), tileImage());
+  const std::string level = mapXml(4, 2, tilesetXml("tiles.png") + layerXml("ground", csv(FLIPS)) + layerXml("top", csv(LAYER), " opacity=\"0.6\""));
+  writeFile(dir.file("level.tmx"), std::vector<uint8_t>(level.begin(), level.end()));
+  importAndRender(dir, dir.file("level.tmx"));
+  const ChildResult exported = zeltool({"export", dir.file("out.tle"), dir.file("out.map"), dir.file("back.tmx")});
+  ASSERT_EQ(exported.exitCode, 0) << describe(exported);
+  const ChildResult imported = zeltool({"import", dir.file("back.tmx"), dir.file("back.tle"), dir.file("back.map")});
+  ASSERT_EQ(imported.exitCode, 0) << describe(imported);
+  EXPECT_EQ(readFile(dir.file("back.tle")), readFile(dir.file("out.tle")));
+  EXPECT_EQ(readFile(dir.file("back.map")), readFile(dir.file("out.map")));
 }
