@@ -9,6 +9,7 @@ PACKAGES=(
   googletest libgtest-dev libbenchmark-dev
   libgif-dev
   libpugixml-dev zlib1g-dev libzstd-dev libpng-dev
+  tiled
   xvfb xdotool
   libfreetype-dev fonts-dejavu-core
   imagemagick x11-apps

@@ -1,5 +1,5 @@
 // makedata: makes the game's data files from the readable sources under
-// data/, through the engine's own writers.
+// data/, through the engine's own writers; the level comes from zeltool.
 //   makedata SOURCE_DIR OUT_DIR [--sheet FILE.ppm]
 // --sheet also draws every animation's frames side by side into a PPM
 // picture, one animation a row, to look the sprites over.
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "font.h"
-#include "level.h"
 #include "source_text.h"
 #include "sounds.h"
 #include "sprites.h"
@@ -83,7 +82,6 @@ int main(int argc, char** argv) {
   ZEL_GrafboxSDL grafbox(SCREEN_SIDE, SCREEN_SIDE, SCREEN_DEPTH, false);
   grafbox.setVideoMode(SCREEN_SIDE, SCREEN_SIDE, SCREEN_DEPTH, false);
 
-  makeLevel(in + "/tiles.txt", in + "/level.txt", out + "/dirod.tle", out + "/dirod.map", &grafbox);
   std::vector<MadeAnimation> all;
   for (const std::string& source : spriteSources(in + "/sprites")) {
     const std::vector<MadeAnimation> made = makeSprites(source, out, &grafbox);
