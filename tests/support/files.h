@@ -8,28 +8,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
-// A fresh directory under /tmp, removed with the files in it (no
-// subdirectories) when the object goes.
+// A fresh directory under /tmp, removed with what it holds when the object goes.
 class TempDir {
  public:
-  TempDir() {
-    char pattern[] = "/tmp/zel_test_XXXXXX";
-    if (mkdtemp(pattern) != nullptr) path_ = pattern;
-  }
+  TempDir() : path_(mkdtemp(pattern_) != nullptr ? pattern_ : "") {}
   ~TempDir() {
-    if (DIR* d = path_.empty() ? nullptr : opendir(path_.c_str())) {
-      while (dirent* e = readdir(d)) {
-        const std::string name = e->d_name;
-        if (name != "." && name != "..") unlink(file(name).c_str());
-      }
-      closedir(d);
-    }
-    if (!path_.empty()) rmdir(path_.c_str());
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
@@ -39,6 +30,7 @@ class TempDir {
   std::string file(const std::string& name) const { return path_ + "/" + name; }
 
  private:
+  char pattern_[sizeof "/tmp/zel_test_XXXXXX"] = "/tmp/zel_test_XXXXXX";
   std::string path_;
 };
 

@@ -144,11 +144,10 @@ void writePalettePng(const std::string& path, const RgbaImage& image) {
 }
 
 bool hasTemporaryFile(const TempDir& dir) {
-  DIR* d = opendir(dir.path().c_str());
-  bool found = false;
-  while (dirent* e = readdir(d)) found = found || strstr(e->d_name, ".tmp") != nullptr;
-  closedir(d);
-  return found;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    if (entry.path().filename().string().find(".tmp") != std::string::npos) return true;
+  }
+  return false;
 }
 
 }  // namespace
