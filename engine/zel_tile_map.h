@@ -1,6 +1,7 @@
 #ifndef ZEL_TILE_MAP_H
 #define ZEL_TILE_MAP_H
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -104,6 +105,18 @@ class ZEL_TileMap {
   int get_nb_tiles() const { return nb_tiles; }
   // Tile i of the tile set, owned by the map.
   ZEL_Tile* getCorrespondance(int i) const;
+  // The .map header's five attribute fields, which ReadMap keeps, WriteMap
+  // writes and setMap clears; for tools that carry them through other formats.
+  std::array<uint32_t, 5> getHeaderAttributes() const {
+    return {map_attr0, map_attr1, map_attr2, map_attr3, map_attr4};
+  }
+  void setHeaderAttributes(const std::array<uint32_t, 5>& a) {
+    map_attr0 = static_cast<uint8_t>(a[0]);
+    map_attr1 = static_cast<uint8_t>(a[1]);
+    map_attr2 = static_cast<uint8_t>(a[2]);
+    map_attr3 = a[3];
+    map_attr4 = static_cast<uint8_t>(a[4]);
+  }
 
  private:
   typedef std::unique_ptr<ZEL_Tile*[]> Grid;

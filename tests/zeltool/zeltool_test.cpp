@@ -301,6 +301,11 @@ TEST(ZeltoolExportTest, ExportThenImportGivesBackTheSameBytes) {
   const std::string level = mapXml(4, 2, tilesetXml("tiles.png") + layerXml("ground", csv(FLIPS)) + layerXml("top", csv(LAYER), " opacity=\"0.6\""));
   writeFile(dir.file("level.tmx"), std::vector<uint8_t>(level.begin(), level.end()));
   importAndRender(dir, dir.file("level.tmx"));
+  // The .map header's attribute fields (bytes 16 to 23) travel as map properties.
+  std::vector<uint8_t> map = readFile(dir.file("out.map"));
+  const uint8_t header[] = {1, 2, 3, 0x44, 0x33, 0x22, 0x11, 5};
+  std::copy(std::begin(header), std::end(header), map.begin() + 16);
+  writeFile(dir.file("out.map"), map);
   const ChildResult exported = zeltool({"export", dir.file("out.tle"), dir.file("out.map"), dir.file("back.tmx")});
   ASSERT_EQ(exported.exitCode, 0) << describe(exported);
   const ChildResult imported = zeltool({"import", dir.file("back.tmx"), dir.file("back.tle"), dir.file("back.map")});

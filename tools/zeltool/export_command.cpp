@@ -7,6 +7,7 @@
 #include "command.h"
 #include "headless_screen.h"
 #include "rgba_image.h"
+#include "tmx_map.h"
 #include "tool_error.h"
 #include "zel_surface.h"
 #include "zel_tile.h"
@@ -101,6 +102,11 @@ pugi::xml_document mapDocument(ZEL_TileMap& map, const std::string& name, int tw
   root.append_attribute("infinite") = 0;
   root.append_attribute("nextlayerid") = 2;
   root.append_attribute("nextobjectid") = 1;
+  const std::array<uint32_t, 5> header = map.getHeaderAttributes();
+  if (header != std::array<uint32_t, 5>{}) {
+    pugi::xml_node properties = root.append_child("properties");
+    for (int i = 0; i < 5; ++i) addProperty(properties, HEADER_ATTRIBUTE_NAMES[i], "int", std::to_string(header[i]));
+  }
   pugi::xml_node set = root.append_child("tileset");
   set.append_attribute("firstgid") = 1;
   set.append_attribute("source") = (name + ".tsx").c_str();

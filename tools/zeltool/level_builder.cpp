@@ -188,6 +188,7 @@ int Builder::numberOfCell(size_t cell) {
 EngineLevel Builder::build() {
   level_.columns = map_.width;
   level_.rows = map_.height;
+  level_.headerAttributes = map_.headerAttributes;
   if (!map_.tilesets.empty()) {
     firstGid_ = map_.tilesets.front().firstGid;
     const TmxTileset& last = map_.tilesets.back();
@@ -242,6 +243,7 @@ void writeLevel(const EngineLevel& level, const std::string& tlePath, const std:
   // The grid is built on the tile set just written, as the game reads it.
   ZEL_TileMap tileMap(tle.temporary().c_str(), grafbox);
   tileMap.setMap(level.columns, level.rows, 0);
+  tileMap.setHeaderAttributes(level.headerAttributes);
   for (int r = 0; r < level.rows; ++r) {
     for (int c = 0; c < level.columns; ++c) {
       tileMap.setTile(level.cells[static_cast<size_t>(r) * level.columns + c], static_cast<unsigned>(c), static_cast<unsigned>(r));

@@ -25,6 +25,7 @@ struct EngineLevel {
   std::vector<EngineTile> tiles;
   int columns = 0, rows = 0;
   std::vector<int> cells;  // tile numbers, row by row
+  std::array<uint32_t, 5> headerAttributes = {};
 };
 
 // The most tiles an imported tile set may hold, and the most bytes of

@@ -242,6 +242,10 @@ void readMapElement(const pugi::xml_node& node, const std::string& path, TmxMap&
                     " cells is beyond the engine's limits (" + std::to_string(ZEL_TileMap::MAX_CELLS) + " cells)");
   }
   map.hasBackground = parseColour(node.attribute("backgroundcolor").value(), map.background);
+  for (int i = 0; i < 5; ++i) {
+    const std::string text = property(node, HEADER_ATTRIBUTE_NAMES[i]);
+    map.headerAttributes[i] = static_cast<uint32_t>(strtoul(text.c_str(), nullptr, 10));
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #ifndef ZELTOOL_TMX_MAP_H
 #define ZELTOOL_TMX_MAP_H
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -46,7 +47,11 @@ struct TmxMap {
   uint8_t background[3] = {0, 0, 0};
   std::vector<TmxTileset> tilesets;  // by firstgid
   std::vector<TmxLayer> layers;      // bottom to top
+  std::array<uint32_t, 5> headerAttributes = {};  // the map's properties attr0 to attr4
 };
+
+// The names of the .map header's attribute fields as map properties.
+const char* const HEADER_ATTRIBUTE_NAMES[5] = {"attr0", "attr1", "attr2", "attr3", "attr4"};
 
 // Reads a .tmx or .tmx.gz with its tilesets and images. Warnings (skipped
 // layers) go to standard error; ToolError on anything it cannot honour.
