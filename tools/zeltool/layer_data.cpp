@@ -4,6 +4,7 @@
 #include <zlib.h>
 #include <zstd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <memory>
@@ -16,6 +17,7 @@ const size_t GID_BYTES = 4;
 const int GZIP_WINDOW_BITS = 16 + MAX_WBITS;  // zlib's way to ask for a gzip header
 const int BASE64_BITS = 6;
 const int BITS_PER_BYTE = 8;
+const size_t FIRST_OUTPUT_BYTES = 1 << 16;
 
 int base64Value(char c) {
   if (c >= 'A' && c <= 'Z') return c - 'A';
@@ -112,15 +114,25 @@ std::vector<uint32_t> elementIds(const pugi::xml_node& data, size_t cells, const
 
 std::vector<uint8_t> inflateBounded(const std::vector<uint8_t>& in, size_t limit, bool gzip,
                                     const std::string& where) {
-  std::vector<uint8_t> out(limit + 1);
+  // The output grows as it fills, never past limit + 1 bytes (one more
+  // tells a stream that is too long).
+  std::vector<uint8_t> out(std::min(limit + 1, FIRST_OUTPUT_BYTES));
   z_stream z = {};
   if (inflateInit2(&z, gzip ? GZIP_WINDOW_BITS : MAX_WBITS) != Z_OK) throw ToolError(where + ": zlib failed");
   z.next_in = const_cast<Bytef*>(in.data());
   z.avail_in = static_cast<uInt>(in.size());
-  z.next_out = out.data();
-  z.avail_out = static_cast<uInt>(out.size());
-  const int status = inflate(&z, Z_FINISH);
-  const size_t made = out.size() - z.avail_out;
+  int status = Z_OK;
+  size_t made = 0;
+  while (status == Z_OK) {
+    if (made == out.size()) {
+      if (out.size() > limit) break;
+      out.resize(std::min(limit + 1, out.size() * 2));
+    }
+    z.next_out = out.data() + made;
+    z.avail_out = static_cast<uInt>(out.size() - made);
+    status = inflate(&z, Z_NO_FLUSH);
+    made = out.size() - z.avail_out;
+  }
   inflateEnd(&z);
   if (made > limit) throw ToolError(where + ": the data is longer than the layer's cells");
   if (status != Z_STREAM_END) throw ToolError(where + ": damaged " + (gzip ? "gzip" : "zlib") + " data");

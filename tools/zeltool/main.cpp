@@ -1,6 +1,7 @@
 // zeltool: the engine's files from and to the tools game makers use.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,9 @@ int main(int argc, char** argv) {
       return EXIT_BAD_USAGE;
     } catch (const ToolError& e) {
       fprintf(stderr, "zeltool %s: %s\n", c.name, e.what());
+      return EXIT_BAD_INPUT;
+    } catch (const std::bad_alloc&) {
+      fprintf(stderr, "zeltool %s: not enough memory\n", c.name);
       return EXIT_BAD_INPUT;
     }
   }
