@@ -1,0 +1,377 @@
+// The game's actors, its data and data tool, and the real executable under the test X server.
+#include <gtest/gtest.h>
+#include <malloc.h>
+
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "bullet.h"
+#include "demo_level.h"
+#include "files.h"
+#include "fly.h"
+#include "level.h"
+#include "player1.h"
+#include "projectile_pool.h"
+#include "shit.h"
+#include "soldier.h"
+#include "sounds.h"
+#include "sprites.h"
+#include "world.h"
+#include "zel_anim_data.h"
+#include "zel_font.h"
+#include "zel_input.h"
+#include "zel_surface.h"
+#include "zel_tile.h"
+#include "zel_view.h"
+
+namespace {
+
+const int FLOOR_Y = 12 * 16;  // top of the floor row of level()
+const int STAND_Y = FLOOR_Y - 32;  // a 16 x 32 player or soldier standing on it
+const std::string DATA_DIR = GAME_DATA_DIR;
+const char BANNER[] = "--- http://www.example.com/zel ---\n";
+
+class ScriptedInput : public ZEL_Input {  // held: the letters of U D L R J F G (fire 2) E held
+ public:
+  std::string held;
+  bool has(char c) const { return held.find(c) != std::string::npos; }
+  bool go_up() override { return has('U'); }
+  bool go_down() override { return has('D'); }
+  bool go_left() override { return has('L'); }
+  bool go_right() override { return has('R'); }
+  bool go_jump() override { return has('J'); }
+  bool go_fire1() override { return has('F'); }
+  bool go_fire2() override { return has('G'); }
+  bool go_escape() override { return has('E'); }
+};
+
+// 30 x 15 cells of 16 pixels: edge walls, a floor at row 12 to column 25, column 20 rows 10-11 solid.
+WorldOptions level() {
+  std::vector<std::string> rows(15, "#............................#");
+  rows[10][20] = rows[11][20] = '#';
+  rows[12] = std::string(26, '#') + "...#";
+  return levelFromText(rows, 16);
+}
+
+template <class T>
+bool in(T* actor, void (T::*state)()) {
+  return actor->getCurrentAction() == static_cast<ZEL_Actif::Action>(state);
+}
+
+// A picture as text, rows ended by '/': '.' transparent, a letter a colour of the sources below.
+std::string picture(ZEL_Surface* s) {
+  static const std::map<uint32_t, char> colours = {{0x000000, '.'}, {0x090909, 'G'}, {0xC80A0A, 'a'},
+                                                   {0x000001, 'b'}, {0x6496FA, 's'}, {0x28A028, 'g'}};
+  std::string text;
+  unsigned char r, g, b;
+  for (int y = 0; y < s->getHauteur(); ++y) {
+    for (int x = 0; x < s->getLargeur(); ++x) {
+      s->getPixel(x, y, &r, &g, &b);
+      const auto c = colours.find(r << 16 | g << 8 | b);
+      text += c == colours.end() ? '?' : c->second;
+    }
+    text += '/';
+  }
+  return text;
+}
+
+bool drawn(ZEL_Surface* s) { return picture(s).find_first_not_of("./") != std::string::npos; }
+
+std::string write(const TempDir& dir, const std::string& name, const std::string& text) {
+  writeFile(dir.file(name), std::vector<uint8_t>(text.begin(), text.end()));
+  return dir.file(name);
+}
+
+// The number a shell command prints first (on either output), or -1.
+long numberFrom(const std::string& command) {
+  long n = -1;
+  FILE* out = popen((command + " 2>&1").c_str(), "r");
+  if (out != nullptr && fscanf(out, "%ld", &n) != 1) n = -1;
+  if (out != nullptr) pclose(out);
+  return n;
+}
+
+bool run(const std::string& command) { return system(command.c_str()) == 0; }
+
+// The game started in dir, its window of class wmClass: how it ended and its exact output.
+ChildResult runGame(const std::string& dir, const std::string& wmClass = "zel_game") {
+  return runInChild([&] {
+    setenv("SDL_VIDEO_X11_WMCLASS", wmClass.c_str(), 1);
+    if (chdir(dir.c_str()) == 0) execl(GAME_EXECUTABLE, GAME_EXECUTABLE, static_cast<char*>(nullptr));
+  });
+}
+
+// From (x, y), one action per word of held controls: the state, animation, place and bullets fired.
+// Walls are tested before moving; landing lifts the player out of the floor it sank into.
+using P = player1;
+const struct { int x, y; const char* script; void (P::*state)(); std::vector<long> end; } PLAYER_ROWS[] = {
+    {100, STAND_Y, "F F F", &P::shoot_right, {P::SHOOT_RIGHT, 100, STAND_Y, 2}},  // one per action
+    {100, STAND_Y, "UR", &P::go_right, {P::WALK_RIGHT, 100, STAND_Y - 10, 0}},  // lifted, Right overrides
+    {100, STAND_Y, "UR UR", &P::fall, {P::STAND_RIGHT, 115, STAND_Y - 10, 0}},  // a hop
+    {100, STAND_Y - 40, ". . . . . . . . .", &P::stop_right, {P::STAND_RIGHT, 145, STAND_Y, 0}},  // sank 4
+    {240, STAND_Y, "R R R R R R R", &P::stop_right, {P::STAND_RIGHT, 315, STAND_Y, 0}},  // wall at 320
+    {40, STAND_Y, "L L L L L L", &P::stop_left, {P::STAND_LEFT, 10, STAND_Y, 0}},  // tested before moving
+    {40, STAND_Y, "R RF R RL", &P::stop_left, {P::STAND_LEFT, 70, STAND_Y, 0}},  // Fire stops, Left overrides
+    {388, STAND_Y, "R R R R", &P::fall, {P::STAND_RIGHT, 433, STAND_Y, 0}},  // off the ledge, moving
+};
+
+}  // namespace
+
+TEST(ActorTest, PlayerRowsThenFliesBulletsDroppingsAndSoldiers) {
+  const ChildResult r = runInWorld(
+      [](World& w) {
+        for (const auto& row : PLAYER_ROWS) {
+          ScriptedInput input;
+          player1* p = new player1(row.x, row.y, 0, w.listOf(6, 16, 32), w.listOf(2, 4, 4), &input);
+          w.space->add(p);
+          const long before = w.space->getActifCount();
+          std::istringstream script(row.script);
+          while (script >> input.held) p->executeCurrentAction();
+          EXPECT_TRUE(in(p, row.state)) << row.script;
+          const std::vector<long> end = {p->getCurrentSpriteAnimIndex(), p->getXworld(), p->getYworld(),
+                                         w.space->getActifCount() - before};
+          EXPECT_EQ(end, row.end) << row.script;
+          w.space->killAndDestroy(p);
+        }
+
+        ZEL_ListAnimData* anims = w.listOf(6, 16, 32);
+        ZEL_ListAnimData* small = w.listOf(2, 8, 8);
+        mouche* lone = new mouche(0, 20, 0, anims, small);  // no player yet: never strikes
+        w.space->add(lone);
+        lone->go_left();  // at x = 0 heading left: turns without moving
+        EXPECT_TRUE(in(lone, &mouche::go_right) && lone->getXworld() == 0);
+        lone->setXworld(w.space->worldWidth - 19);
+        lone->executeCurrentAction();  // x + 4 past the right edge: turns without moving
+        EXPECT_TRUE(in(lone, &mouche::go_left) && lone->getXworld() == w.space->worldWidth - 19);
+
+        ScriptedInput input;
+        player1* p = new player1(200, STAND_Y, 0, anims, small, &input);
+        w.space->add(p);
+        mouche* f = new mouche(180, 20, 0, anims, small);
+        w.space->add(f);
+        std::vector<int> dropsAt;
+        for (int action = 1; action <= 150; ++action) {
+          const int before = w.space->getActifCount();
+          f->executeCurrentAction();
+          if (w.space->getActifCount() > before) dropsAt.push_back(action);
+          f->setXworld(180);  // over the player whichever way it turned
+        }
+        EXPECT_EQ(dropsAt, (std::vector<int>{2, 74, 146}));  // every other action strikes
+
+        mouche* f2 = new mouche(180, 20, 0, anims, small);
+        w.space->add(f2);
+        bullet::fire(180, 20, 0.0f, 0.0f, 0, small)->executeCurrentAction();  // over f, f2 and the drops
+        EXPECT_TRUE(in(f, &mouche::death) && in(f2, &mouche::death) && !in(lone, &mouche::death));
+        for (int i = 0; i < w.space->getActifCount(); ++i) {
+          shit* d = dynamic_cast<shit*>(w.space->getActif(i));
+          EXPECT_TRUE(d == nullptr || d->getHitCount() == 1) << i;
+        }
+
+        shit* s = shit::drop(300, FLOOR_Y - 30, 0.0f, 0.0f, 0, small);
+        for (int i = 0; i < 100 && !in(s, &shit::hit); ++i) s->executeCurrentAction();
+        for (int hits = 1; hits <= 3; ++hits) s->executeCurrentAction();  // splashed: leaves at the 4th hit
+        EXPECT_NE(s->getSpaceIndex(), -1);
+        s->executeCurrentAction();
+        EXPECT_EQ(s->getSpaceIndex(), -1);
+
+        p->setXworld(300);  // a soldier walks to the player, shoots once a volley, walks on and falls
+        soldier* so = new soldier(100, STAND_Y, 0, anims, small);
+        w.space->add(so);
+        for (int i = 0; i < 100 && !in(so, &soldier::shoot_right); ++i) so->executeCurrentAction();
+        EXPECT_EQ(so->getXworld(), 255);  // within 50 pixels: shoots, the step still taken
+        const int before = w.space->getActifCount();
+        for (int i = 0; i < 4; ++i) so->executeCurrentAction();
+        EXPECT_TRUE(w.space->getActifCount() == before + 1 && in(so, &soldier::go_right));
+        p->setXworld(400);
+        so->setYworld(40);
+        so->executeCurrentAction();
+        EXPECT_TRUE(in(so, &soldier::fall));
+        for (int i = 0; i < 30 && in(so, &soldier::fall); ++i) so->executeCurrentAction();
+        EXPECT_EQ(so->getYworld(), STAND_Y);
+      },
+      level());
+  EXPECT_WORLD_OK(r);
+}
+
+// The real data: a golden run ends as recorded (changed only on purpose), then its rules hold.
+TEST(RealDataTest, GoldenRunEndsAsRecordedAndTheDataFitsTheGame) {
+  const ChildResult r = runInChild([] {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    CHILD_CHECK(chdir(DATA_DIR.c_str()) == 0);
+    ZEL_TimerSDL timer;
+    timer.setRate(demo::RATE);
+    ZEL_GrafboxSDL box(demo::SCREEN_WIDTH, demo::SCREEN_HEIGHT, demo::SCREEN_DEPTH, false);
+    box.setVideoMode(demo::SCREEN_WIDTH, demo::SCREEN_HEIGHT, demo::SCREEN_DEPTH, false);
+    ZEL_TileMap map("dirod.tle", &box);
+    map.ReadMap("dirod.map");
+    ZEL_Space space(&box, &timer, &map, false);  // silent: no sound box
+    ZEL_Font font("cartoon.spr", &box);
+    ScriptedInput input;
+    ZEL_Actif::setSpace(&space);
+    const demo::Anims a = demo::loadAnims(&box, &timer);
+    player1* player = demo::placeActors(space, a, &input);
+    ZEL_View* view = demo::createView(space, player);
+    std::string caption = demo::CAPTION;
+    for (int frame = 0; frame < 1500; ++frame) {
+      const char* right = frame % 80 == 40 ? "RU" : "R";
+      input.held = frame < 400 ? right : frame < 500 ? "F" : frame < 900 ? "L" : "";  // then standing
+      space.step();
+      view->draw();
+      box.put_text(demo::CAPTION_X, demo::CAPTION_Y, &caption[0], &font, view->get_largeur(),
+                   view->get_hauteur(), demo::SCREEN_WIDTH, demo::SCREEN_HEIGHT);
+    }
+    SDL_Surface* s = ZEL_GrafboxSDL::getScreen();  // FNV-1a of the last frame, rows exactly a pitch apart
+    uint64_t hash = 14695981039346656037ull;
+    const uint8_t* pixels = static_cast<uint8_t*>(s->pixels);
+    for (int i = 0; i < s->h * s->pitch; ++i) hash = (hash ^ pixels[i]) * 1099511628211ull;
+    int flies = 0;
+    for (int i = 0; i < space.getActifCount(); ++i) flies += space.getActif(i)->getType() == mouche::TYPE;
+    printf("player %ld %ld actors %d flies %d frame %016llx\n", player->getXworld(), player->getYworld(),
+           space.getActifCount(), flies, static_cast<unsigned long long>(hash));
+#if !defined(__SANITIZE_ADDRESS__)
+    // Shooting on: firing deletes retired bullets, so pool and memory stay (ASan would hold freed memory).
+    input.held = "F";
+    const size_t inUse = mallinfo2().uordblks, allowedGrowth = 64 * 1024;
+    const int fewRetired = 4;
+    int mostRetired = 0;
+    for (int frame = 0; frame < 100000; ++frame) {
+      space.step();
+      mostRetired = std::max(mostRetired, ProjectilePool<bullet>::retiredCount());
+    }
+    EXPECT_LE(mostRetired, fewRetired);
+    EXPECT_LE(mallinfo2().uordblks, inUse + allowedGrowth);
+#endif
+
+    const std::pair<ZEL_ListAnimData*, int> kinds[] = {{a.fly, 2}, {a.player, 6}, {a.bullet, 2}, {a.shit, 2},
+                                                       {a.soldier, 4}};
+    for (const auto& k : kinds) EXPECT_GE(k.first->nbAnims, k.second) << k.second;  // the animations it uses
+    ZEL_AnimData glyphs("cartoon.spr", &box, nullptr);
+    const int width = static_cast<int>(glyphs.get_largeur()), advance = 2 * width / 5;  // the rest overlapped
+    for (int c = 0; c < 256; ++c) {
+      const bool shown = drawn(glyphs.getFrames()->elementAt(c));
+      EXPECT_TRUE(c == 0xAD || shown == ((c > ' ' && c < 0x7F) || c > 0xA0)) << c;  // the soft hyphen may be
+      EXPECT_TRUE(!shown || glyphs.getBoundBoxes()->elementAt(c)->x2 < width - advance) << c;
+    }
+    const int lastColumn = static_cast<int>(map.get_nb_colonnes()) - 1;
+    const int rows = static_cast<int>(map.get_nb_lignes());
+    EXPECT_TRUE(map.get_largeur() >= 3 * demo::SCREEN_WIDTH && map.isSolidInColumn(0, 0, rows));
+    EXPECT_TRUE(map.isSolidInColumn(lastColumn, 0, rows));
+    const int left = map.xworld_to_xtile(210), right = map.xworld_to_xtile(210 + player->get_largeur() - 1);
+    int row = map.yworld_to_ytile(120 + player->get_hauteur());
+    while (row < rows && !map.isSolidInRow(row, left, right)) ++row;
+    EXPECT_LT(row, rows);
+    for (int flyRow = map.yworld_to_ytile(20); flyRow <= map.yworld_to_ytile(156); ++flyRow)
+      EXPECT_FALSE(map.isSolidInRow(flyRow, 0, lastColumn)) << flyRow;
+  });
+  EXPECT_EQ(r.out, "player 29 352 actors 17 flies 16 frame d08f587e0415b8e3\n") << describe(r);
+}
+
+TEST(PlateformeTest, DrawsTheLevelScrollsWithTheViewAndQuitsOnEscape) {
+  const std::string wmClass = "zel_game_" + std::to_string(getpid());
+  ChildResult game;
+  std::thread running([&] { game = runGame(DATA_DIR, wmClass); });
+  TempDir dir;
+  [&] {
+    const long id = numberFrom("timeout 15 xdotool search --sync --onlyvisible --classname " + wmClass);
+    ASSERT_GT(id, 0) << "no window";
+    const std::string window = std::to_string(id), shot = "import -window " + window;
+    sleepMs(500);
+    EXPECT_GT(numberFrom(shot + " -crop 640x430+0+0 -format %k info:"), 8);  // a level, not a blank
+    EXPECT_GT(numberFrom(shot + " -crop 640x50+0+430 -format %k info:"), 8);  // the caption on the tiles
+    ASSERT_TRUE(run(shot + " " + dir.file("start.png")));
+    ASSERT_TRUE(run("xdotool windowfocus --sync " + window + " keydown Right"));
+    sleepMs(1500);
+    run("xdotool keyup Right");
+    sleepMs(200);
+    const std::string compare = " png:- | compare -metric AE " + dir.file("start.png") + " - null:";
+    EXPECT_GT(numberFrom(shot + compare), demo::SCREEN_WIDTH * demo::SCREEN_HEIGHT / 20);  // the view moved
+    run("xdotool keydown Escape");  // held a few frames: one input update drains a quick tap
+    sleepMs(200);
+    run("xdotool keyup Escape");
+  }();
+  running.join();
+  EXPECT_EQ(game.exitCode, 0) << describe(game);
+  EXPECT_EQ(game.out.rfind(BANNER, 0), 0u) << game.out;
+}
+
+TEST(PlateformeTest, AMissingFileEndsTheStartWithItsMessage) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"dirod.tle", "erreur d'ouverture du fichier dirod.tle\n"},
+      {"intro.wav", "cannot load this sample: intro.wav\n"}};
+  for (const auto& c : cases) {
+    TempDir dir;
+    ASSERT_TRUE(run("cp " + DATA_DIR + "/* " + dir.path() + " && rm " + dir.file(c.first)));
+    const ChildResult r = runGame(dir.path());
+    EXPECT_EQ(r.exitCode, 255) << describe(r);
+    EXPECT_EQ(r.out, BANNER + c.second);
+  }
+}
+
+// Each maker on a source: what it wrote, read back through the engine, or the message it stops with.
+const char SPRITES[] = "size 3 2\nscale 2\noutline 9 9 9\ncolor . transparent\ncolor a 200 10 10\n"
+    "color b 0 0 1\nframe one\n.a.\n...\nframe two\n..b\n...\nlist kind.dat\n"
+    "anim k.spr delay 3 frames one two\nanim k_mirror.gif delay 2 mirror frames one two\n"
+    "anim k_slow.gif delay 12 frames two\n";
+const char TILES[] = "size 2 2\nscale 2\ncolor s 100 150 250\ncolor g 40 160 40\n"
+    "tile . sky walkable\nss\nss\ntile G grass solid\ngg\nsg\n";
+const struct { char maker; const char* source; const char* result; } MAKER_ROWS[] = {
+    {'S', SPRITES, "k.spr 3 GGaaGG/GGaaGG/..GG../..GG../..GGbb/..GGbb/....GG/....GG/\n"
+                   "k_mirror.gif 2 GGaaGG/GGaaGG/..GG../..GG../bbGG../bbGG../GG..../GG..../\n"
+                   "k_slow.gif 12 ..GGbb/..GGbb/....GG/....GG/\n"},
+    {'L', "# rows\n...\n.GG\n", "000011 sky grass gggg/gggg/ssgg/ssgg/\n"},
+    {'W', "rate 8000\nsound t.wav\nsine 0 0.5 400 400 0.5 flat\nsquare 0.25 0.5 200 800 0.25 fade\n"
+          "noise 0.1 0.1 2000 500 1 pluck\n",
+     "12044 bytes, peak over 10000, ramps under 200\n"},  // 0.75 s at 8000 Hz after a 44-byte header
+    {'S', "size 2 1\ncolor k 0 0 0\n", ":2: 0 0 0 is the transparent colour: write black as 0 0 1\n"},
+    {'S', "size 2 1\ncolor a 1 2 3\nframe f\nab\n", ":4: no colour for 'b'\n"},
+    {'S', "size 2 1\ncolor a 1 2 3\nframe f\naaa\n", ":4: a picture row of 3 characters, not 2\n"},
+    {'S', "size 2 2\ncolor a 1 2 3\nframe f\naa\n", ":4: the picture ends early\n"},
+    {'S', "size 2 1\nscale 9\n", ":2: expected a whole number from 1 to 8, not '9'\n"},
+    {'S', "color a 1 2 3\nsize 1 1\nframe s\na\nsize 2 1\nframe w\naa\nlist m.dat\n"
+          "anim m1.spr delay 0 frames s\nanim m2.spr delay 0 frames w\n",
+     ":10: m2.spr is not the size of the kind's first animation\n"},
+    {'T', "size 1 1\ncolor . transparent\ntile . hole walkable\n.\n",
+     ":4: tile hole has a transparent pixel; tiles are opaque\n"},
+    {'L', "..\n.x\n", ": row 2 uses 'x', which is no tile\n"},
+};
+
+TEST(MakedataTest, SourcesMakeWhatTheEngineReadsBackOrStopWithTheirLine) {
+  for (const auto& row : MAKER_ROWS) {
+    TempDir dir;
+    const std::string source = write(dir, "source.txt", row.source), tiles = write(dir, "tiles.txt", TILES);
+    const ChildResult r = runInWorld([&](World& w) {
+      if (row.maker == 'S') {
+        makeSprites(source, dir.path(), w.box);
+        const std::vector<uint8_t> names = readFile(dir.file("kind.dat"));
+        std::istringstream list(std::string(names.begin(), names.end()));
+        for (std::string name; list >> name;) {
+          ZEL_AnimData a(dir.file(name).c_str(), w.box, &w.timer);
+          printf("%s %u ", name.c_str(), *a.getDelays()->elementAt(0));
+          for (uint32_t f = 0; f < a.getNbFrames(); ++f)
+            printf("%s", picture(a.getFrames()->elementAt(f)).c_str());
+          printf("\n");
+        }
+      } else if (row.maker == 'W') {
+        makeSounds(source, dir.path());
+        const std::vector<uint8_t> wav = readFile(dir.file("t.wav"));
+        auto at = [&](size_t i) { return std::abs(static_cast<int16_t>(wav[i] | wav[i + 1] << 8)); };
+        int peak = 0;
+        for (size_t i = 44; i + 1 < wav.size(); i += 2) peak = std::max(peak, at(i));
+        printf("%zu bytes, peak over %d, ramps under %d\n", wav.size(), peak > 10000 ? 10000 : 0,
+               at(44) < 200 && at(wav.size() - 2) < 200 ? 200 : 32768);
+      } else {
+        makeLevel(row.maker == 'T' ? source : tiles, source, dir.file("l.tle"), dir.file("l.map"), w.box);
+        ZEL_TileMap m(dir.file("l.tle").c_str(), w.box);
+        m.ReadMap(dir.file("l.map").c_str());
+        for (unsigned y = 0; y < m.get_nb_lignes(); ++y)
+          for (unsigned x = 0; x < m.get_nb_colonnes(); ++x) printf("%d", m.getTile(x, y));
+        const bool walls = m.getCorrespondance(0)->IsWalkable() && !m.getCorrespondance(1)->IsWalkable();
+        printf(" %s %s\n", walls ? "sky grass" : "?", picture(m.getCorrespondance(1)->getSurface()).c_str());
+      }
+    });
+    const bool bad = row.result[0] == ':';
+    EXPECT_EQ(r.exitCode, bad ? 1 : 0) << describe(r);
+    EXPECT_EQ(r.out + r.err, bad ? "makedata: " + source + row.result : row.result);
+  }
+}
