@@ -38,16 +38,11 @@ struct Recorder : ZEL_EventListener {
   bool relays;
 };
 
-// A view of client 7 that logs its draws.
-struct LoggingView : ZEL_View {
-  explicit LoggingView(World& w) : ZEL_View(7, w.space, w.box, nullptr, 0, 0, 0, 0) {}
-  void draw() override { journal += "view "; }
-};
-
-// Logs its steps, and whether the keyboard reads a jump.
+// Logs its steps, and whether the keyboard reads a jump, and its draws as "<name>= ".
 struct LoggingActif : CountingActif {
   LoggingActif(const char* name, ZEL_ListAnimData* l, long y) : CountingActif(0, l, 0, y), name(name) {}
   void step() override { journal += name + (keyboard && keyboard->go_jump() ? "+jump " : " "); }
+  void draw(long, long, int, int, int, int) override { journal += name + "= "; }
   std::string name;
 };
 
@@ -107,7 +102,7 @@ TEST(SpaceTest, BoundBoxesOrdersGroupsAndTheActorLimit) {
     s.step();
     a.setYworld(5);   // the last moves up past all
     b.setYworld(35);  // the first moves down past all
-    LoggingView view(w);
+    ZEL_View view(7, w.space, w.box, nullptr, 0, 0, 0, 0);  // the whole screen
     s.add(&view);
     Recorder all("event", ANY, ANY, true);
     ZEL_EventManager::addListener(&all);
@@ -128,7 +123,8 @@ TEST(SpaceTest, BoundBoxesOrdersGroupsAndTheActorLimit) {
     key.key.keysym.sym = SDLK_v;
     SDL_PushEvent(&key);
     s.step();
-    EXPECT_EQ(journal, "b d c a a+jump d+jump c+jump b+jump low+jump mid+jump high+jump view event1 ");
+    EXPECT_EQ(journal, "b d c a a+jump d+jump c+jump b+jump low+jump mid+jump high+jump "
+                       "a= d= c= b= low= mid= high= event1 ");
     EXPECT_EQ(mid->getIdClient(), 7);
     association* group = s.getAssociation(0);
     s.transvase_public_to_private(&box, 7);  // not public
