@@ -75,7 +75,8 @@ TEST(TileExitTest, EndingsAreExact) {
   TempDir dir;
   const std::vector<uint8_t> tiles = tileSet();
   const std::string missing = dir.file("missing"), noDir = dir.file("no/such"), many = dir.file("many.map");
-  const std::string set = written(dir.file("set.tle"), tiles), empty = written(dir.file("empty.tle"), plainTle(0, 2, {1, 2, 3}, 1));
+  const std::string set = written(dir.file("set.tle"), tiles);
+  const std::string empty = written(dir.file("empty.tle"), plainTle(0, 2, {1, 2, 3}, 1));
   const std::string wide = written(dir.file("wide.tle"), plainTle(ZEL_Tile::MAX_SIDE, 1, {1, 2, 3}, 1));
   const std::string cut = written(dir.file("cut.tle"), {tiles.begin(), tiles.begin() + RECORD_ENDS[0] - 1});
   std::vector<uint8_t> bytes = tleRecord(ZEL_Tile::MAX_SIDE, ZEL_Tile::MAX_SIDE, {0, 0, 0, 0, 1}, nullptr);
@@ -158,7 +159,8 @@ TEST(TileFuzzTest, DamagedTileSetsAndMapsLoadOrEndWithAMessage) {
   TempDir dir;
   const std::vector<uint8_t> set = tileSet();
   const std::vector<uint8_t> map = mapBytes({6, 5, 16, 16, 1, 2, 3, 4, 5}, std::vector<uint16_t>(CELLS, 2));
-  const std::string goodSet = written(dir.file("good.tle"), set), goodMap = written(dir.file("good.map"), map);
+  const std::string goodSet = written(dir.file("good.tle"), set);
+  const std::string goodMap = written(dir.file("good.map"), map);
   const std::string path = dir.file("damaged");
   const EngineMessages messages = {{READ_ERROR, NON_CONFORMING}, {}, {}};
   const SweepCounts sets = sweepHostileCopies(set, path, [&](const Damage& d) {

@@ -84,7 +84,8 @@ TEST_F(TileMapTest, WriteThenReadKeepsEveryByteAndEditsFollowTheEdges) {
 
   m->setMap(3, 2, 1);
   m->WriteMap(dir.file("new.map").c_str());
-  EXPECT_EQ(readFile(dir.file("new.map")), mapBytes({3, 2, 2, 1, 0, 0, 0, 0, 0}, std::vector<uint16_t>(6, 1)));
+  const std::vector<uint8_t> cleared = mapBytes({3, 2, 2, 1, 0, 0, 0, 0, 0}, std::vector<uint16_t>(6, 1));
+  EXPECT_EQ(readFile(dir.file("new.map")), cleared);
   const int edits[][3] = {{0, 2, 0}, {2, 2, 1}, {0, 0, 1}, {0, 3, 0}, {0, 0, 2}, {-1, 1, 1}, {3, 1, 1}};
   for (const auto& e : edits) m->setTile(e[0], e[1], e[2]);  // the last four are out of range
   EXPECT_EQ(allTiles(), (std::vector<int>{1, 1, 0, 0, 1, 2}));

@@ -31,9 +31,15 @@ class RecordingTracker : public ZEL_Tracker2D {
   std::string& log;
 };
 
-// Follows, scrolls and tracks in a world of 2000 x 480; draws through a viewport; actors probe the
-// solid bottom row with their box.
-void viewChecks(World& w) {
+// 2000 x 480 pixels, solid along the bottom row.
+WorldOptions level() {
+  std::vector<std::string> rows(30, std::string(125, '.'));
+  rows.back() = std::string(125, '#');
+  return levelFromText(rows, 16);
+}
+
+// Follows, scrolls and tracks within the world.
+void followChecks(World& w) {
   ZEL_View v(666, w.space, w.box, nullptr, 0, 0, 640, 480);
   const long follows[][2] = {{100, 0}, {1000, 680}, {1900, 1360}};  // centre x, view x
   for (const auto& f : follows) {
@@ -61,13 +67,16 @@ void viewChecks(World& w) {
   t.follow(250, 300);
   t.setTracker(&first);
   t.follow(10, 20);  // the tracker moves the view, not the point
-  EXPECT_EQ(std::make_pair(t.get_xscreen_world(), t.getConsigne().x), std::make_pair(250L + 100 - 50, 10.0));
+  EXPECT_EQ(std::make_pair(t.get_xscreen_world(), t.getConsigne().x),
+            std::make_pair(250L + 100 - 50, 10.0));
   t.setTracker(&second);  // starts where the first one is
   EXPECT_EQ(log, "set 250 trackable advance get get get set 350 trackable ");
+}
 
-  // A 100 x 80 viewport at screen (10, 20) on world (32, 400): the map, public actors, then its
-  // client's private ones, fixed on its screen.
-  const int background = 3, sky = 60, rock = 120, actor = 200;  // red of the level tiles and World::list frames
+// A 100 x 80 viewport at screen (10, 20) on world (32, 400) shows the map, public actors, then its
+// client's private ones, fixed on its screen; then an actor probes the floor.
+void drawChecks(World& w) {
+  const int background = 3, sky = 60, rock = 120, actor = 200;  // red of the tiles and World::list frames
   ZEL_View d(5, w.space, w.box, nullptr, 10, 20, 100, 80);
   d.set_xscreen_world(32);
   d.set_yscreen_world(400);
@@ -101,9 +110,12 @@ void viewChecks(World& w) {
 
 }  // namespace
 
-TEST(ViewTest, FollowsScrollsTracksAndDrawsWithinTheWorld) {
-  std::vector<std::string> rows(30, std::string(125, '.'));
-  rows.back() = std::string(125, '#');
-  const ChildResult r = runInWorld(viewChecks, levelFromText(rows, 16));
+TEST(ViewTest, FollowsScrollsAndTracksWithinTheWorld) {
+  const ChildResult r = runInWorld(followChecks, level());
+  EXPECT_WORLD_OK(r);
+}
+
+TEST(ViewTest, DrawsLayersAndActorsProbeWithTheirBox) {
+  const ChildResult r = runInWorld(drawChecks, level());
   EXPECT_WORLD_OK(r);
 }
