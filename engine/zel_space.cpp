@@ -29,11 +29,11 @@ void association::add(ZEL_Actif* a) {
 }
 
 bool association::kill(ZEL_Actif* a) {
-  const bool held = actifs.remove(a) != nullptr;
+  if (actifs.remove(a) == nullptr) return false;  // another group's actor keeps its place
   a->setPrivateFlag(false);
   a->setSpaceIndex(-1);
   renumber();
-  return held;
+  return true;
 }
 
 bool association::holds(ZEL_Actif* a) {

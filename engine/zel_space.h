@@ -29,7 +29,8 @@ class association {
   long get_id_client() { return idClient; }
   // Refuses an actor already held by a container.
   void add(ZEL_Actif* a);
-  // Removes a if held; a ends public-flagged and outside any container.
+  // Removes a if held, leaving it public-flagged and outside any container;
+  // an actor held elsewhere is left as it is.
   bool kill(ZEL_Actif* a);
   bool holds(ZEL_Actif* a);
   void step();

@@ -131,7 +131,13 @@ TEST(SpaceTest, BoundBoxesOrdersGroupsAndTheActorLimit) {
     s.transvase_private_to_public(&box, 7);  // not in the group
     s.transvase_public_to_private(&c, 99);   // no such group
     s.transvase_private_to_public(low, 99);
-    EXPECT_TRUE(box.getSpaceIndex() == -1 && c.isPublic() && low->isPrivate() && group->getSize() == 3);
+    ZEL_View other(8, w.space, w.box, nullptr, 0, 0, 0, 0);
+    s.add(&other);
+    s.transvase_private_to_public(mid, 8);  // held by group 7, not 8: stays there
+    s.add(mid);                             // so never held twice
+    s.kill(&other);
+    EXPECT_TRUE(box.getSpaceIndex() == -1 && c.isPublic() && low->isPrivate() && mid->isPrivate());
+    EXPECT_EQ(group->getSize(), 3);
     s.killAndDestroy(low);  // leaves its group first
     EXPECT_EQ(group->getSize(), 2);
     s.kill(&view);  // its group goes, with its actors
