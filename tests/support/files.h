@@ -37,7 +37,7 @@ class TempDir {
 // Whole-file writes and reads; a write that fails aborts the test program.
 inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   FILE* f = fopen(path.c_str(), "wb");
-  if (f == nullptr || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) abort();
+  if (f == nullptr || (!bytes.empty() && fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())) abort();
   fclose(f);
 }
 
