@@ -261,6 +261,7 @@ TEST(RealDataTest, GoldenRunEndsAsRecordedAndTheDataFitsTheGame) {
     for (int flyRow = map.yworld_to_ytile(20); flyRow <= map.yworld_to_ytile(156); ++flyRow)
       EXPECT_FALSE(map.isSolidInRow(flyRow, 0, lastColumn)) << flyRow;
   });
+  EXPECT_TRUE(r.exited && r.exitCode == 0) << describe(r);
   EXPECT_EQ(r.out, "player 29 352 actors 17 flies 16 frame d08f587e0415b8e3\n") << describe(r);
 }
 
