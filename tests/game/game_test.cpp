@@ -274,9 +274,10 @@ TEST(PlateformeTest, DrawsTheLevelScrollsWithTheViewAndQuitsOnEscape) {
     const long id = numberFrom("timeout 15 xdotool search --sync --onlyvisible --classname " + wmClass);
     ASSERT_GT(id, 0) << "no window";
     const std::string window = std::to_string(id), shot = "import -window " + window;
-    sleepMs(500);
-    EXPECT_GT(numberFrom(shot + " -crop 640x430+0+0 -format %k info:"), 8);  // a level, not a blank
-    EXPECT_GT(numberFrom(shot + " -crop 640x50+0+430 -format %k info:"), 8);  // the caption on the tiles
+    // Colours in a part of the window: the level drawn (not a blank), the caption over the bottom band.
+    auto colours = [&](const char* box) { return numberFrom(shot + " -crop " + box + " -format %k info:"); };
+    ASSERT_TRUE(waitUntil([&] { return colours("640x430+0+0") > 8 && colours("640x50+0+430") > 8; }, 10000))
+        << colours("640x430+0+0") << " and " << colours("640x50+0+430") << " colours";
     ASSERT_TRUE(run(shot + " " + dir.file("start.png")));
     ASSERT_TRUE(run("xdotool windowfocus --sync " + window + " keydown Right"));
     sleepMs(1500);
