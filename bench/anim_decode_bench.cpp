@@ -15,6 +15,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -43,10 +44,18 @@ const double MEGA = 1e6;
 
 ZEL_GrafboxSDL* box = nullptr;
 
+// One image's size and its LZW data as giflib encodes it.
+struct GifStream {
+  int width = 0;
+  int height = 0;
+  int codeSize = 0;
+  std::vector<uint8_t> data;
+};
+
 // One GIF file, its images' joined LZW data, and its pixel count.
 struct GifCase {
   std::vector<uint8_t> file;
-  std::vector<GifImageStream> streams;
+  std::vector<GifStream> streams;
   int64_t pixels = 0;
 };
 
@@ -55,45 +64,97 @@ GifCase manySprites;
 std::string sprPath;
 int64_t sprPixels = 0;
 
-GifCase makeCase(const GifLayout& layout) {
-  GifCase c;
-  c.file = giflibEncode(layout);
-  c.streams = gifImageStreams(c.file);
-  for (const GifImageStream& s : c.streams) c.pixels += static_cast<int64_t>(s.width) * s.height;
-  return c;
-}
-
-GifCase makeLargeImage() {
-  GifLayout layout;
-  layout.screenWidth = layout.screenHeight = LARGE_SIDE;
-  layout.globalTable = randomTable(LARGE_COLOURS, 1);
-  GifFrameSpec f;
-  f.width = f.height = LARGE_SIDE;
-  f.indices = patternIndices(LARGE_SIDE, LARGE_SIDE, LARGE_COLOURS, LARGE_NOISE_PERCENT, 2);
-  layout.frames.push_back(f);
-  return makeCase(layout);
-}
-
-GifCase makeManySprites() {
-  const int DELAY = 5;
-  GifLayout layout;
-  layout.screenWidth = layout.screenHeight = SPRITE_SIDE;
-  layout.globalTable = randomTable(SPRITE_COLOURS, 3);
-  for (int i = 0; i < SPRITE_FRAMES; ++i) {
-    GifFrameSpec f;
-    f.width = f.height = SPRITE_SIDE;
-    f.delay = DELAY;
-    f.transparentIndex = 0;
-    f.indices = patternIndices(SPRITE_SIDE, SPRITE_SIDE, SPRITE_COLOURS, SPRITE_NOISE_PERCENT, 100 + i);
-    layout.frames.push_back(f);
+// width * height indices below colours: a smooth diagonal pattern with
+// noisePercent of its pixels replaced by random ones (fixed by seed).
+std::vector<uint8_t> patternIndices(int width, int height, int colours, int noisePercent, uint32_t seed) {
+  const int PERCENT = 100;
+  const int BAND_PIXELS = 7;
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> percent(0, PERCENT - 1);
+  std::uniform_int_distribution<int> colour(0, colours - 1);
+  std::vector<uint8_t> indices(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      int v = ((x + 2 * y) / BAND_PIXELS) % colours;
+      if (percent(random) < noisePercent) v = colour(random);
+      indices[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(v);
+    }
   }
-  return makeCase(layout);
+  return indices;
 }
 
 void putLe16(std::vector<uint8_t>& out, int v) {
   out.push_back(static_cast<uint8_t>(v));
   out.push_back(static_cast<uint8_t>(v >> 8));
 }
+
+// A GIF of the streams (all at the top-left corner) after a grey global
+// table of 2^colourBits entries; frames get a graphic control extension
+// with that delay and transparent index 0 when delay is not negative.
+std::vector<uint8_t> gifFile(const std::vector<GifStream>& streams, int colourBits, int delay) {
+  const size_t MAX_SUB_BLOCK = 255;
+  std::vector<uint8_t> out = {'G', 'I', 'F', '8', '9', 'a'};
+  putLe16(out, streams[0].width);
+  putLe16(out, streams[0].height);
+  out.push_back(static_cast<uint8_t>(0x80 | (colourBits - 1)));  // global table
+  out.push_back(0);
+  out.push_back(0);
+  for (int i = 0; i < (1 << colourBits); ++i) out.insert(out.end(), 3, static_cast<uint8_t>(i));
+  for (const GifStream& s : streams) {
+    if (delay >= 0) {
+      out.insert(out.end(), {0x21, 0xF9, 4, 1});
+      putLe16(out, delay);
+      out.insert(out.end(), {0, 0});
+    }
+    out.push_back(0x2C);
+    putLe16(out, 0);
+    putLe16(out, 0);
+    putLe16(out, s.width);
+    putLe16(out, s.height);
+    out.push_back(0);
+    out.push_back(static_cast<uint8_t>(s.codeSize));
+    for (size_t at = 0; at < s.data.size(); at += MAX_SUB_BLOCK) {
+      const size_t n = std::min(MAX_SUB_BLOCK, s.data.size() - at);
+      out.push_back(static_cast<uint8_t>(n));
+      out.insert(out.end(), s.data.begin() + static_cast<long>(at), s.data.begin() + static_cast<long>(at + n));
+    }
+    out.push_back(0);
+  }
+  out.push_back(0x3B);
+  return out;
+}
+
+GifStream encode(int width, int height, int colourBits, const std::vector<uint8_t>& indices) {
+  const GifData d = giflibData(indices, width, colourBits);
+  return GifStream{width, height, d.codeSize, d.bytes};
+}
+
+GifCase makeCase(const std::vector<GifStream>& streams, int colourBits, int delay) {
+  GifCase c;
+  c.streams = streams;
+  c.file = gifFile(streams, colourBits, delay);
+  for (const GifStream& s : c.streams) c.pixels += static_cast<int64_t>(s.width) * s.height;
+  return c;
+}
+
+GifCase makeLargeImage() {
+  const int BITS = 8;
+  return makeCase({encode(LARGE_SIDE, LARGE_SIDE, BITS,
+                          patternIndices(LARGE_SIDE, LARGE_SIDE, LARGE_COLOURS, LARGE_NOISE_PERCENT, 2))},
+                  BITS, -1);
+}
+
+GifCase makeManySprites() {
+  const int DELAY = 5;
+  const int BITS = 5;
+  std::vector<GifStream> streams;
+  for (int i = 0; i < SPRITE_FRAMES; ++i) {
+    streams.push_back(encode(SPRITE_SIDE, SPRITE_SIDE, BITS,
+                             patternIndices(SPRITE_SIDE, SPRITE_SIDE, SPRITE_COLOURS, SPRITE_NOISE_PERCENT, 100 + i)));
+  }
+  return makeCase(streams, BITS, DELAY);
+}
+
 
 // SPR_FRAMES frames of SPR_SIDE x SPR_SIDE with smooth colours and boxes.
 std::string makeLargeSpr() {
@@ -117,7 +178,8 @@ std::string makeLargeSpr() {
     out.insert(out.end(), value, value + 4);
   }
   const std::string path = "/tmp/anim_decode_bench_" + std::to_string(getpid()) + ".spr";
-  writeBytes(path, out);
+  FILE* f = fopen(path.c_str(), "wb");
+  if (f == nullptr || fwrite(out.data(), 1, out.size(), f) != out.size() || fclose(f) != 0) abort();
   sprPixels = static_cast<int64_t>(SPR_FRAMES) * SPR_SIDE * SPR_SIDE;
   return path;
 }
@@ -130,12 +192,12 @@ void setPixelRate(benchmark::State& state, int64_t pixelsPerIteration) {
 // LZWDecoder on every image of the case, into one reused index buffer.
 void decodeWithOurs(benchmark::State& state, const GifCase& c) {
   size_t largest = 0;
-  for (const GifImageStream& s : c.streams) largest = std::max(largest, static_cast<size_t>(s.width) * s.height);
+  for (const GifStream& s : c.streams) largest = std::max(largest, static_cast<size_t>(s.width) * s.height);
   std::vector<char> indices(largest);
   for (auto _ : state) {
-    for (const GifImageStream& s : c.streams) {
+    for (const GifStream& s : c.streams) {
       const int bits = LZWDecoder(reinterpret_cast<char*>(const_cast<uint8_t*>(s.data.data())), indices.data(),
-                                  static_cast<short>(s.codeSize), s.width, s.width, s.height, s.interlace,
+                                  static_cast<short>(s.codeSize), s.width, s.width, s.height, 0,
                                   static_cast<int>(s.data.size()));
       if (bits == 0) state.SkipWithError("LZWDecoder refused the data");
     }

@@ -3,45 +3,36 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-void put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void put32(std::vector<uint8_t>& out, int32_t value) {
-  const uint32_t v = static_cast<uint32_t>(value);
-  for (int s = 0; s < 32; s += 8) out.push_back(static_cast<uint8_t>(v >> s));
-}
-
-int tableSizeBits(size_t entries) {
-  int bits = 0;
-  while ((2u << bits) < entries) ++bits;
-  return bits;
-}
-
+const int MAX_CODE_BITS = 12;
 const size_t MAX_SUB_BLOCK = 255;
+const uint8_t HAS_TABLE = 0x80;
+const uint8_t INTERLACED = 0x40;
+const size_t RGB_BYTES = 3;
+
+void put16(std::vector<uint8_t>& out, uint32_t v) { out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8)}); }
+
+// The packed-field bits that announce a table; 0 for none.
+uint8_t tableFlags(const std::vector<uint8_t>& table) {
+  uint8_t bits = 0;
+  while ((RGB_BYTES << (bits + 1)) < table.size()) ++bits;
+  return table.empty() ? 0 : static_cast<uint8_t>(HAS_TABLE | bits);
+}
 
 }  // namespace
 
 std::vector<uint8_t> sprBytes(uint16_t count, uint16_t delay, uint16_t w, uint16_t h,
                               const std::vector<SprRgb>& pixels, const std::vector<int32_t>& boxes) {
   std::vector<uint8_t> out;
-  put16(out, count);
-  put16(out, delay);
-  put16(out, w);
-  put16(out, h);
-  for (const SprRgb& p : pixels) {
-    out.push_back(p.r);
-    out.push_back(p.g);
-    out.push_back(p.b);
-    out.push_back(0);
+  for (uint16_t v : {count, delay, w, h}) put16(out, v);
+  for (const SprRgb& p : pixels) out.insert(out.end(), {p.r, p.g, p.b, 0});
+  for (int32_t v : boxes) {
+    put16(out, static_cast<uint32_t>(v));
+    put16(out, static_cast<uint32_t>(v) >> 16);
   }
-  for (int32_t v : boxes) put32(out, v);
   return out;
 }
 
@@ -50,92 +41,57 @@ std::string tempPath(const std::string& name) {
   return std::string(dir != nullptr ? dir : "/tmp") + "/zel_" + std::to_string(getpid()) + "_" + name;
 }
 
-std::vector<uint8_t> lzwRootCodes(const std::vector<uint8_t>& indices, int codeSize) {
-  const int clear = 1 << codeSize;
-  const int width = codeSize + 1;
-  // Entries added stay below the next width step: nextFree < 2^width.
-  const int codesPerClear = (1 << codeSize) - 2;
+std::vector<uint8_t> lzwCodes(const std::vector<std::pair<int, int>>& codes) {
   std::vector<uint8_t> out;
-  uint32_t acc = 0;
-  int bits = 0;
-  auto emit = [&](int code) {
-    acc |= static_cast<uint32_t>(code) << bits;
-    bits += width;
-    while (bits >= 8) {
-      out.push_back(static_cast<uint8_t>(acc));
-      acc >>= 8;
-      bits -= 8;
+  int64_t bits = 0;
+  for (const std::pair<int, int>& code : codes) {
+    for (int i = 0; i < code.second; ++i, ++bits) {
+      if ((bits & 7) == 0) out.push_back(0);
+      if ((code.first >> i) & 1) out.back() |= static_cast<uint8_t>(1u << (bits & 7));
     }
-  };
-  int sinceClear = codesPerClear;
-  for (uint8_t index : indices) {
-    if (sinceClear == codesPerClear) {
-      emit(clear);
-      sinceClear = 0;
-    }
-    emit(index);
-    ++sinceClear;
   }
-  emit(clear + 1);
-  if (bits > 0) out.push_back(static_cast<uint8_t>(acc));
   return out;
 }
 
-GifBuilder::GifBuilder(uint16_t width, uint16_t height, const std::vector<uint8_t>& globalTable,
-                       const char* version) {
-  bytes = {'G', 'I', 'F', static_cast<uint8_t>(version[0]), static_cast<uint8_t>(version[1]),
-           static_cast<uint8_t>(version[2])};
-  put16(bytes, width);
-  put16(bytes, height);
-  const size_t entries = globalTable.size() / 3;
-  bytes.push_back(entries > 0 ? static_cast<uint8_t>(0x80 | tableSizeBits(entries)) : 0);
-  bytes.push_back(0);  // background
-  bytes.push_back(0);  // aspect
-  bytes.insert(bytes.end(), globalTable.begin(), globalTable.end());
+std::vector<uint8_t> lzwRootCodes(const std::vector<uint8_t>& indices, int codeSize) {
+  const int clear = 1 << codeSize;
+  int width = codeSize + 1;
+  int nextFree = clear + 2;
+  std::vector<std::pair<int, int>> codes = {{clear, width}};
+  for (size_t i = 0; i < indices.size(); ++i) {
+    codes.push_back({indices[i], width});
+    // The decoder adds an entry for every code but the first.
+    if (i > 0 && nextFree < (1 << MAX_CODE_BITS)) ++nextFree;
+    if (nextFree >= (1 << width) && width < MAX_CODE_BITS) ++width;
+  }
+  codes.push_back({clear + 1, width});
+  return lzwCodes(codes);
+}
+
+GifBuilder::GifBuilder(uint16_t width, uint16_t height, const std::vector<uint8_t>& globalTable)
+    : bytes{'G', 'I', 'F', '8', '9', 'a', uint8_t(width), uint8_t(width >> 8), uint8_t(height)} {
+  raw({uint8_t(height >> 8), tableFlags(globalTable), 0, 0});  // background, aspect
+  raw(globalTable);
 }
 
 GifBuilder& GifBuilder::control(uint16_t delay, int transparentIndex) {
-  raw({0x21, 0xF9, 4, static_cast<uint8_t>(transparentIndex >= 0 ? 1 : 0)});
-  put16(bytes, delay);
-  raw({static_cast<uint8_t>(transparentIndex >= 0 ? transparentIndex : 0), 0});
-  return *this;
+  const uint8_t hasTransparency = transparentIndex >= 0 ? 1 : 0;
+  return raw(
+      {0x21, 0xF9, 4, hasTransparency, uint8_t(delay), uint8_t(delay >> 8), uint8_t(transparentIndex), 0});
 }
 
-GifBuilder& GifBuilder::comment(const std::string& text) {
-  raw({0x21, 0xFE, static_cast<uint8_t>(text.size())});
-  bytes.insert(bytes.end(), text.begin(), text.end());
-  bytes.push_back(0);
-  return *this;
-}
-
-GifBuilder& GifBuilder::application() {
-  const std::string id = "NETSCAPE2.0";
-  raw({0x21, 0xFF, static_cast<uint8_t>(id.size())});
-  bytes.insert(bytes.end(), id.begin(), id.end());
-  return raw({3, 1, 0, 0, 0});
-}
-
-GifBuilder& GifBuilder::image(uint16_t w, uint16_t h, const std::vector<uint8_t>& indices,
-                              int codeSize, const std::vector<uint8_t>& localTable, bool interlaced) {
-  bytes.push_back(0x2C);
-  put16(bytes, 0);
-  put16(bytes, 0);
-  put16(bytes, w);
-  put16(bytes, h);
-  const size_t entries = localTable.size() / 3;
-  uint8_t packed = interlaced ? 0x40 : 0;
-  if (entries > 0) packed |= static_cast<uint8_t>(0x80 | tableSizeBits(entries));
-  bytes.push_back(packed);
-  bytes.insert(bytes.end(), localTable.begin(), localTable.end());
-  bytes.push_back(static_cast<uint8_t>(codeSize));
-  const std::vector<uint8_t> data = lzwRootCodes(indices, codeSize);
+GifBuilder& GifBuilder::image(uint16_t w, uint16_t h, int codeSize, const std::vector<uint8_t>& data,
+                              const std::vector<uint8_t>& localTable, bool interlaced) {
+  const uint8_t flags = static_cast<uint8_t>(tableFlags(localTable) | (interlaced ? INTERLACED : 0));
+  raw({0x2C, 0, 0, 0, 0, uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8), flags});
+  raw(localTable);
+  raw({static_cast<uint8_t>(codeSize)});
   for (size_t i = 0; i < data.size(); i += MAX_SUB_BLOCK) {
     const size_t n = std::min(MAX_SUB_BLOCK, data.size() - i);
-    bytes.push_back(static_cast<uint8_t>(n));
+    raw({static_cast<uint8_t>(n)});
     bytes.insert(bytes.end(), data.begin() + static_cast<long>(i), data.begin() + static_cast<long>(i + n));
   }
-  bytes.push_back(0);
-  return *this;
+  return raw({0});
 }
 
 GifBuilder& GifBuilder::raw(const std::vector<uint8_t>& more) {
@@ -143,7 +99,4 @@ GifBuilder& GifBuilder::raw(const std::vector<uint8_t>& more) {
   return *this;
 }
 
-std::vector<uint8_t> GifBuilder::finish() {
-  bytes.push_back(0x3B);
-  return bytes;
-}
+std::vector<uint8_t> GifBuilder::finish() { return raw({0x3B}).bytes; }
