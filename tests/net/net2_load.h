@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -83,26 +84,41 @@ inline std::vector<int> acceptClients(size_t clients, std::vector<int>* fds, int
   return sockets;
 }
 
-// Streams bytesEach bytes from each client through the layer; what went wrong, or "".
-inline std::string runNet2Load(size_t clients, size_t bytesEach, int limitMs) {
+const int TICK_CODE = 1000;  // a user event code no network event uses
+const Uint32 TICK_MS = 20;
+
+// Run by SDL's timer thread: the tick wakes FE_WaitEvent so the loop can look at its clock.
+inline Uint32 pushTick(Uint32 interval, void*) {
+  SDL_Event tick = {};
+  tick.type = SDL_USEREVENT;
+  tick.user.code = TICK_CODE;
+  SDL_PushEvent(&tick);
+  return interval;
+}
+
+// Streams bytesEach bytes from each client through the layer within limitMs, timed from the
+// first send; what went wrong, or "".
+inline std::string runNet2Load(size_t clients, size_t bytesEach, int limitMs, double* seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
   std::vector<int> fds;
   const std::vector<int> sockets = acceptClients(clients, &fds, limitMs);
-  std::vector<std::string> received(sockets.size());
+  std::vector<std::string> streams, received(sockets.size());
+  for (size_t c = 0; c < sockets.size(); ++c) streams.push_back(clientStream(c, bytesEach));
+  for (std::string& r : received) r.reserve(bytesEach);
+  const auto start = std::chrono::steady_clock::now();
   std::vector<std::thread> senders;
   for (size_t c = 0; c < sockets.size(); ++c) {
-    senders.emplace_back([&fds, c, bytesEach] {
-      const std::string stream = clientStream(c, bytesEach);
-      send(fds[c], stream.data(), stream.size(), MSG_NOSIGNAL);
+    senders.emplace_back([&fds, &streams, c] {
+      send(fds[c], streams[c].data(), streams[c].size(), MSG_NOSIGNAL);
       shutdown(fds[c], SHUT_WR);
     });
   }
   std::string problem = sockets.size() < clients ? "a client was not accepted" : "";
+  const SDL_TimerID ticker = SDL_AddTimer(TICK_MS, pushTick, nullptr);
   SDL_Event e;
   for (size_t closed = 0; closed < clients && problem.empty();) {
-    if (!pollNetEvent(&e, limitMs)) {
-      problem = "the transfer stalled";
-      break;
-    }
+    if (std::chrono::steady_clock::now() > deadline) problem = "the transfer did not end in time";
+    if (FE_WaitEvent(&e) != 1 || e.type != SDL_USEREVENT || e.user.code == TICK_CODE) continue;
     const int kind = NET2_GetEventType(&e);
     const size_t c = std::find(sockets.begin(), sockets.end(), NET2_GetSocket(&e)) - sockets.begin();
     if (kind == NET2_ERROREVENT) {
@@ -114,10 +130,12 @@ inline std::string runNet2Load(size_t clients, size_t bytesEach, int limitMs) {
       closed += kind == NET2_TCPCLOSEEVENT;
     }
   }
+  *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  SDL_RemoveTimer(ticker);
   for (int fd : fds) shutdown(fd, SHUT_RDWR);  // frees senders stuck behind a reader that stopped
   for (std::thread& t : senders) t.join();
   for (size_t c = 0; c < sockets.size(); ++c) {
-    if (received[c] != clientStream(c, bytesEach) && problem.empty()) problem = "a stream changed";
+    if (received[c] != streams[c] && problem.empty()) problem = "a stream changed";
     NET2_TCPClose(sockets[c]);
   }
   for (int fd : fds) close(fd);
