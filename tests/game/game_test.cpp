@@ -10,7 +10,6 @@
 #include "demo_level.h"
 #include "files.h"
 #include "fly.h"
-#include "level.h"
 #include "player1.h"
 #include "projectile_pool.h"
 #include "shit.h"
@@ -312,13 +311,10 @@ const char SPRITES[] = "size 3 2\nscale 2\noutline 9 9 9\ncolor . transparent\nc
     "color b 0 0 1\nframe one\n.a.\n...\nframe two\n..b\n...\nlist kind.dat\n"
     "anim k.spr delay 3 frames one two\nanim k_mirror.gif delay 2 mirror frames one two\n"
     "anim k_slow.gif delay 12 frames two\n";
-const char TILES[] = "size 2 2\nscale 2\ncolor s 100 150 250\ncolor g 40 160 40\n"
-    "tile . sky walkable\nss\nss\ntile G grass solid\ngg\nsg\n";
 const struct { char maker; const char* source; const char* result; } MAKER_ROWS[] = {
     {'S', SPRITES, "3 GGaaGG/GGaaGG/..GG../..GG../..GGbb/..GGbb/....GG/....GG/\n"  // the delay, the frames
                    "2 GGaaGG/GGaaGG/..GG../..GG../bbGG../bbGG../GG..../GG..../\n"
                    "12 ..GGbb/..GGbb/....GG/....GG/\n"},
-    {'L', "# rows\n...\n.GG\n", "000011 sky grass gggg/gggg/ssgg/ssgg/\n"},
     {'W', "rate 8000\nsound t.wav\nsine 0 0.5 400 400 0.5 flat\nsquare 0.25 0.5 200 800 0.25 fade\n"
           "noise 0.1 0.1 2000 500 1 pluck\n",
      "12044 bytes, peak over 10000, ramps under 200\n"},  // 0.75 s at 8000 Hz after a 44-byte header
@@ -330,15 +326,12 @@ const struct { char maker; const char* source; const char* result; } MAKER_ROWS[
     {'S', "color a 1 2 3\nsize 1 1\nframe s\na\nsize 2 1\nframe w\naa\nlist m.dat\n"
           "anim m1.spr delay 0 frames s\nanim m2.spr delay 0 frames w\n",
      ":10: m2.spr is not the size of the kind's first animation\n"},
-    {'T', "size 1 1\ncolor . transparent\ntile . hole walkable\n.\n",
-     ":4: tile hole has a transparent pixel; tiles are opaque\n"},
-    {'L', "..\n.x\n", ": row 2 uses 'x', which is no tile\n"},
 };
 
 TEST(MakedataTest, SourcesMakeWhatTheEngineReadsBackOrStopWithTheirLine) {
   for (const auto& row : MAKER_ROWS) {
     TempDir dir;
-    const std::string source = write(dir, "source.txt", row.source), tiles = write(dir, "tiles.txt", TILES);
+    const std::string source = write(dir, "source.txt", row.source);
     const ChildResult r = runInWorld([&](World& w) {
       if (row.maker == 'S') {
         makeSprites(source, dir.path(), w.box);
@@ -350,7 +343,7 @@ TEST(MakedataTest, SourcesMakeWhatTheEngineReadsBackOrStopWithTheirLine) {
             printf("%s", picture(list.anims[i]->getFrames()->elementAt(f)).c_str());
           printf("\n");
         }
-      } else if (row.maker == 'W') {
+      } else {
         makeSounds(source, dir.path());
         const std::vector<uint8_t> wav = readFile(dir.file("t.wav"));
         auto at = [&](size_t i) { return std::abs(static_cast<int16_t>(wav[i] | wav[i + 1] << 8)); };
@@ -358,14 +351,6 @@ TEST(MakedataTest, SourcesMakeWhatTheEngineReadsBackOrStopWithTheirLine) {
         for (size_t i = 44; i + 1 < wav.size(); i += 2) peak = std::max(peak, at(i));
         printf("%zu bytes, peak over %d, ramps under %d\n", wav.size(), peak > 10000 ? 10000 : 0,
                at(44) < 200 && at(wav.size() - 2) < 200 ? 200 : 32768);
-      } else {
-        makeLevel(row.maker == 'T' ? source : tiles, source, dir.file("l.tle"), dir.file("l.map"), w.box);
-        ZEL_TileMap m(dir.file("l.tle").c_str(), w.box);
-        m.ReadMap(dir.file("l.map").c_str());
-        for (unsigned y = 0; y < m.get_nb_lignes(); ++y)
-          for (unsigned x = 0; x < m.get_nb_colonnes(); ++x) printf("%d", m.getTile(x, y));
-        const bool walls = m.getCorrespondance(0)->IsWalkable() && !m.getCorrespondance(1)->IsWalkable();
-        printf(" %s %s\n", walls ? "sky grass" : "?", picture(m.getCorrespondance(1)->getSurface()).c_str());
       }
     });
     const bool bad = row.result[0] == ':';
