@@ -17,16 +17,13 @@ struct ChildResult {
   std::string err;         // bytes written to standard error
 };
 
-// Runs body in a forked child and waits for it. The child's standard output
-// and error go to pipes that are read in full; a body that returns ends the
-// child with status 0 (after flushing stdio). The child runs with leak
-// detection off, since exit paths leave live objects behind by design.
-// Fork before SDL starts in the parent: a child of a threaded parent may
-// deadlock.
+// Runs body in a forked child, reading its standard output and error in
+// full; a body that returns ends with status 0. Leak detection is off in the
+// child: exit paths leave live objects by design. Fork before the parent
+// starts SDL: a child of a threaded parent may deadlock.
 ChildResult runInChild(const std::function<void()>& body, int timeoutMs = 30000);
 
-// Inside a child body: on a false condition, prints where and ends the child
-// with status 1, so that the parent's check on the status shows it.
+// In a child body: on a false condition, prints where and exits with 1.
 #define CHILD_CHECK(cond)                                                             \
   do {                                                                                \
     if (!(cond)) {                                                                    \

@@ -54,12 +54,7 @@ std::vector<uint8_t> mutated(std::vector<uint8_t> bytes, std::mt19937& random, s
   return bytes;
 }
 
-}  // namespace
-
-bool matchesTemplate(const std::string& text, const std::string& pattern) {
-  return matchesFrom(pattern.c_str(), text, 0);
-}
-
+// Why a child's ending is neither a clean load nor one engine message; empty when it is.
 std::string badEnding(const ChildResult& r, const EngineMessages& messages) {
   if (r.timedOut) return "timed out";
   if (!r.exited) return "killed by signal " + std::to_string(r.signal);
@@ -69,6 +64,12 @@ std::string badEnding(const ChildResult& r, const EngineMessages& messages) {
   if (r.err.empty() && matchesOne(out, messages.out)) return "";
   if (out.empty() && matchesOne(r.err, messages.err)) return "";
   return "no engine message";
+}
+
+}  // namespace
+
+bool matchesTemplate(const std::string& text, const std::string& pattern) {
+  return matchesFrom(pattern.c_str(), text, 0);
 }
 
 SweepCounts sweepHostileCopies(const std::vector<uint8_t>& good, const std::string& path,

@@ -8,25 +8,18 @@
 
 #include "child_process.h"
 
-// The engine's messages a damaged file may end with (status 255), as
-// templates: "%s" stands for any text without a line end, "%d" for a
-// number from 1. `warnings` may come first on standard output, in any
-// number, whether the load ends or goes on.
+// The messages a damaged file may end a load with (status 255), as
+// templates: "%s" is any text without a line end, "%d" a number from 1.
+// Any number of whole `warnings` lines may come first on standard output.
 struct EngineMessages {
   std::vector<std::string> out;
   std::vector<std::string> err;
   std::vector<std::string> warnings;
 };
 
-// Whether text is exactly the template.
 bool matchesTemplate(const std::string& text, const std::string& pattern);
 
-// Why a child's ending is not "status 0 and no output (warnings aside)" nor
-// "status 255 with exactly one of the messages"; empty when it is either.
-std::string badEnding(const ChildResult& r, const EngineMessages& messages);
-
-// One damaged copy: the first `length` bytes of the file (cut), or the whole
-// file with bytes changed.
+// A damaged copy: the first `length` bytes (cut), or the whole file changed.
 struct Damage {
   bool cut;
   size_t length;
@@ -37,12 +30,11 @@ struct SweepCounts {
   int refused = 0;  // status 255 with a message
 };
 
-// Writes damaged copies of `good` to `path` in turn: cut at every length
-// from 0 to the whole, then `mutations` copies with 1 to 4 bytes changed
-// (from `seed`; every other one also flips a high bit within the first
-// `headerBytes`, where sizes live, when that is not 0). Runs `load` on each
-// in a child, which may check more with CHILD_CHECK (status 1). Every ending
-// must pass badEnding; the test fails naming the copy otherwise.
+// Writes to `path`, in turn, `good` cut at every length and `mutations`
+// copies with 1 to 4 bytes changed from `seed` (every other one also flips a
+// high bit in the first `headerBytes`, if any), and runs `load` on each in a
+// child. Each must end with status 0 and no output, or 255 and one message;
+// `load` may check more with CHILD_CHECK. The test fails naming the copy.
 SweepCounts sweepHostileCopies(const std::vector<uint8_t>& good, const std::string& path,
                                const std::function<void(const Damage&)>& load,
                                const EngineMessages& messages, int mutations, uint32_t seed,
