@@ -1,5 +1,6 @@
 // zeltool on hand-made Tiled files: every data encoding, flips, layers,
 // tilesets, hostile inputs, and the pictures Tiled itself draws.
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <zlib.h>
@@ -125,6 +126,14 @@ void expectPixel(const RgbaImage& image, int x, int y, const uint8_t* want, int 
   for (int c = 0; c < 4; ++c) EXPECT_NEAR(image.at(x, y)[c], want[c], slack) << "pixel " << x << "," << y << " channel " << c;
 }
 
+// A 24-bit BMP of the image's colours (alpha dropped), written by SDL.
+void writeBmp(const std::string& path, RgbaImage image) {
+  SDL_Surface* s = SDL_CreateRGBSurfaceFrom(image.pixels.data(), image.width, image.height, 32, image.width * 4,
+                                            0x000000ff, 0x0000ff00, 0x00ff0000, 0);
+  ASSERT_EQ(SDL_SaveBMP(s, path.c_str()), 0) << SDL_GetError();
+  SDL_FreeSurface(s);
+}
+
 // An 8-bit palette PNG whose palette carries the alpha (a tRNS chunk).
 void writePalettePng(const std::string& path, const RgbaImage& image) {
   std::vector<uint8_t> colours, indices;
@@ -204,19 +213,19 @@ TEST(ZeltoolImportTest, EveryEncodingGivesTheSameLevelAndFlipsAsDrawnByHand) {
   for (const auto& p : tile2) expectPixel(image, p.x, p.y, p.want);
 }
 
-// Tiled's tmxrasterizer draws the reference: two tilesets (one external,
-// a palette image with transparency, a gap of global ids between them),
+// Tiled's tmxrasterizer draws the reference: two tilesets (a BMP, and an
+// external one with a palette PNG with transparency; a gap of global ids between them),
 // a group with opacity over a flipped layer, a collision layer that is not
 // drawn, an object layer, over the map's background colour.
 TEST(ZeltoolImportTest, LayersOpacityAndFlipsMatchTiledsOwnRendering) {
   TempDir dir;
-  writePng(dir.file("tiles.png"), tileImage());
+  writeBmp(dir.file("tiles.bmp"), tileImage());
   writePalettePng(dir.file("second.png"), tileImage());
   const std::string second = "<?xml version=\"1.0\"?>" + tilesetXml("second.png");
   writeFile(dir.file("second.tsx"), std::vector<uint8_t>(second.begin(), second.end()));
   const std::string level = mapXml(
       4, 2,
-      tilesetXml("tiles.png") + "<tileset firstgid=\"5\" source=\"second.tsx\"/>" + layerXml("ground", csv(FLIPS)) +
+      tilesetXml("tiles.bmp") + "<tileset firstgid=\"5\" source=\"second.tsx\"/>" + layerXml("ground", csv(FLIPS)) +
           "<group name=\"g\" opacity=\"0.8\">" + layerXml("over", csv({6 | D, 5 | H, 6 | V | H, 0, 5, 6, 6 | D | V, 5 | V}), " opacity=\"0.5\"") +
           "</group>" + layerXml("Collision", csv({0, 0, 0, 0, 1, 0, 0, 0})) + "<objectgroup name=\"things\"/>",
       " backgroundcolor=\"#336699\"");
