@@ -2,7 +2,6 @@
 // layers: the whole command (read, inflate, composite, write the .tle and
 // .map through the engine) beside inflating and decoding its layer data
 // alone, in one run on the same file. Prints the median of each and the ratio.
-#include <pugixml.hpp>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -11,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <pugixml.hpp>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,7 +31,8 @@ std::string base64(const std::vector<uint8_t>& bytes) {
   const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
   for (size_t i = 0; i < bytes.size(); i += 3) {
-    const uint32_t n = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) | (i + 2 < bytes.size() ? bytes[i + 2] : 0);
+    const uint32_t n = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) |
+                       (i + 2 < bytes.size() ? bytes[i + 2] : 0);
     for (size_t k = 0; k < 4; ++k) out += i + k <= bytes.size() ? digits[n >> (18 - 6 * k) & 63] : '=';
   }
   return out;
@@ -48,18 +49,23 @@ std::string layer(int id, int first, int kinds, int every, std::mt19937& random)
   uLongf size = packed.size();
   compress(packed.data(), &size, raw.data(), raw.size());
   packed.resize(size);
-  return "<layer id=\"" + std::to_string(id) + "\" name=\"l" + std::to_string(id) + "\" width=\"1024\" height=\"1024\">"
-         "<data encoding=\"base64\" compression=\"zlib\">" + base64(packed) + "</data></layer>";
+  return "<layer id=\"" + std::to_string(id) + "\" name=\"l" + std::to_string(id) +
+         "\" width=\"1024\" height=\"1024\">"
+         "<data encoding=\"base64\" compression=\"zlib\">" +
+         base64(packed) + "</data></layer>";
 }
 
 void makeLevel() {
   mkdir(DIR, 0755);
   RgbaImage tiles(TILE * TILE_KINDS, TILE);
-  for (size_t i = 0; i < tiles.pixels.size(); ++i) tiles.pixels[i] = static_cast<uint8_t>(i % 4 == 3 ? 255 : i * 7);
+  for (size_t i = 0; i < tiles.pixels.size(); ++i)
+    tiles.pixels[i] = static_cast<uint8_t>(i % 4 == 3 ? 255 : i * 7);
   writePng(std::string(DIR) + "/tiles.png", tiles);
   std::mt19937 random(1);
-  const std::string text = "<map version=\"1.10\" orientation=\"orthogonal\" width=\"1024\" height=\"1024\" tilewidth=\"16\" "
-      "tileheight=\"16\"><tileset firstgid=\"1\" name=\"t\" tilewidth=\"16\" tileheight=\"16\" tilecount=\"16\" "
+  const std::string text =
+      "<map version=\"1.10\" orientation=\"orthogonal\" width=\"1024\" height=\"1024\" tilewidth=\"16\" "
+      "tileheight=\"16\"><tileset firstgid=\"1\" name=\"t\" tilewidth=\"16\" tileheight=\"16\" "
+      "tilecount=\"16\" "
       "columns=\"16\"><image source=\"tiles.png\" width=\"256\" height=\"16\"/></tileset>" +
       layer(1, 1, TILE_KINDS, 1, random) + layer(2, 1, 4, 8, random) + layer(3, 5, 2, 16, random) + "</map>";
   FILE* f = fopen((std::string(DIR) + "/level.tmx").c_str(), "wb");
@@ -89,9 +95,12 @@ int main() {
   const double inflateOnly = medianMs([&] {
     pugi::xml_document doc;
     doc.load_file((dir + "/level.tmx").c_str());
-    for (pugi::xml_node l : doc.child("map").children("layer")) decodeLayerData(l.child("data"), SIDE * SIDE, "bench");
+    for (pugi::xml_node l : doc.child("map").children("layer"))
+      decodeLayerData(l.child("data"), SIDE * SIDE, "bench");
   });
-  printf("zeltool import, 1024 x 1024 cells, 3 layers: median %.1f ms; parsing and inflating the layers alone: "
-         "%.1f ms (import is %.1f x)\n", whole, inflateOnly, whole / inflateOnly);
+  printf(
+      "zeltool import, 1024 x 1024 cells, 3 layers: median %.1f ms; parsing and inflating the layers alone: "
+      "%.1f ms (import is %.1f x)\n",
+      whole, inflateOnly, whole / inflateOnly);
   return 0;
 }

@@ -16,7 +16,8 @@
 namespace {
 
 const int TILE = 2;  // tiles of 2 x 2 pixels
-const uint8_t R[4] = {255, 0, 0, 255}, G[4] = {0, 255, 0, 255}, B[4] = {0, 0, 255, 255}, W[4] = {255, 255, 255, 255};
+const uint8_t R[4] = {255, 0, 0, 255}, G[4] = {0, 255, 0, 255}, B[4] = {0, 0, 255, 255},
+              W[4] = {255, 255, 255, 255};
 const uint8_t HALF_YELLOW[4] = {255, 255, 0, 128}, CLEAR[4] = {0, 0, 0, 0}, BLACK[4] = {0, 0, 0, 255};
 const uint8_t CYAN[4] = {0, 255, 255, 255}, MAGENTA[4] = {255, 0, 255, 255};
 const int ROUNDING_STEPS = 2;  // Tiled and zeltool each round once per layer
@@ -47,16 +48,19 @@ RgbaImage tileImage() {
 }
 
 std::string tilesetXml(const std::string& image, int firstGid = 1) {
-  return "<tileset firstgid=\"" + std::to_string(firstGid) + "\" name=\"t\" tilewidth=\"2\" tileheight=\"2\" "
-         "margin=\"1\" spacing=\"1\" tilecount=\"2\" columns=\"2\"><image source=\"" + image +
+  return "<tileset firstgid=\"" + std::to_string(firstGid) +
+         "\" name=\"t\" tilewidth=\"2\" tileheight=\"2\" "
+         "margin=\"1\" spacing=\"1\" tilecount=\"2\" columns=\"2\"><image source=\"" +
+         image +
          "\" trans=\"ff00ff\" width=\"7\" height=\"4\"/><tile id=\"1\"><properties>"
          "<property name=\"walkable\" type=\"bool\" value=\"false\"/></properties></tile></tileset>";
 }
 
 std::string mapXml(int w, int h, const std::string& inside, const std::string& extra = "") {
-  return "<?xml version=\"1.0\"?><map version=\"1.10\" orientation=\"orthogonal\" renderorder=\"right-down\" width=\"" +
-         std::to_string(w) + "\" height=\"" + std::to_string(h) + "\" tilewidth=\"2\" tileheight=\"2\" infinite=\"0\"" +
-         extra + ">" + inside + "</map>";
+  return "<?xml version=\"1.0\"?><map version=\"1.10\" orientation=\"orthogonal\" renderorder=\"right-down\" "
+         "width=\"" +
+         std::to_string(w) + "\" height=\"" + std::to_string(h) +
+         "\" tilewidth=\"2\" tileheight=\"2\" infinite=\"0\"" + extra + ">" + inside + "</map>";
 }
 
 std::string layerXml(const std::string& name, const std::string& data, const std::string& attributes = "") {
@@ -73,7 +77,8 @@ std::string base64(const std::vector<uint8_t>& bytes) {
   const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
   for (size_t i = 0; i < bytes.size(); i += 3) {
-    const uint32_t n = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) | (i + 2 < bytes.size() ? bytes[i + 2] : 0);
+    const uint32_t n = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) |
+                       (i + 2 < bytes.size() ? bytes[i + 2] : 0);
     for (size_t k = 0; k < 4; ++k) out += i + k <= bytes.size() ? digits[n >> (18 - 6 * k) & 63] : '=';
   }
   return out;
@@ -112,24 +117,27 @@ const std::vector<uint32_t> FLIPS = {1, 1 | H, 1 | V, 1 | D, 1 | D | H, 1 | D | 
 const std::vector<uint32_t> LAYER = {1 | H, 1 | D, 1 | H | V, 2, 0, 1, 2 | V, 0};
 
 // The picture zeltool renders of `level` (imported first).
-RgbaImage importAndRender(const TempDir& dir, const std::string& level, const std::vector<std::string>& options = {}) {
+RgbaImage importAndRender(const TempDir& dir, const std::string& level,
+                          const std::vector<std::string>& options = {}) {
   std::vector<std::string> import = {"import", level, dir.file("out.tle"), dir.file("out.map")};
   import.insert(import.end(), options.begin(), options.end());
   const ChildResult r = zeltool(import);
   EXPECT_EQ(r.exitCode, 0) << describe(r);
-  const ChildResult drawn = zeltool({"render", dir.file("out.tle"), dir.file("out.map"), dir.file("out.png")});
+  const ChildResult drawn =
+      zeltool({"render", dir.file("out.tle"), dir.file("out.map"), dir.file("out.png")});
   EXPECT_EQ(drawn.exitCode, 0) << describe(drawn);
   return readPng(dir.file("out.png"));
 }
 
 void expectPixel(const RgbaImage& image, int x, int y, const uint8_t* want, int slack = 0) {
-  for (int c = 0; c < 4; ++c) EXPECT_NEAR(image.at(x, y)[c], want[c], slack) << "pixel " << x << "," << y << " channel " << c;
+  for (int c = 0; c < 4; ++c)
+    EXPECT_NEAR(image.at(x, y)[c], want[c], slack) << "pixel " << x << "," << y << " channel " << c;
 }
 
 // A 24-bit BMP of the image's colours (alpha dropped), written by SDL.
 void writeBmp(const std::string& path, RgbaImage image) {
-  SDL_Surface* s = SDL_CreateRGBSurfaceFrom(image.pixels.data(), image.width, image.height, 32, image.width * 4,
-                                            0x000000ff, 0x0000ff00, 0x00ff0000, 0);
+  SDL_Surface* s = SDL_CreateRGBSurfaceFrom(image.pixels.data(), image.width, image.height, 32,
+                                            image.width * 4, 0x000000ff, 0x0000ff00, 0x00ff0000, 0);
   ASSERT_EQ(SDL_SaveBMP(s, path.c_str()), 0) << SDL_GetError();
   SDL_FreeSurface(s);
 }
@@ -149,7 +157,8 @@ void writePalettePng(const std::string& path, const RgbaImage& image) {
   png.height = image.height;
   png.format = PNG_FORMAT_RGBA_COLORMAP;
   png.colormap_entries = static_cast<png_uint_32>(colours.size() / 4);
-  ASSERT_TRUE(png_image_write_to_file(&png, path.c_str(), 0, indices.data(), 0, colours.data())) << png.message;
+  ASSERT_TRUE(png_image_write_to_file(&png, path.c_str(), 0, indices.data(), 0, colours.data()))
+      << png.message;
 }
 
 bool hasTemporaryFile(const TempDir& dir) {
@@ -200,7 +209,8 @@ TEST(ZeltoolImportTest, EveryEncodingGivesTheSameLevelAndFlipsAsDrawnByHand) {
   };
   const int cells[4][2] = {{0, 0}, {1, 0}, {2, 0}, {1, 1}};
   for (int c = 0; c < 4; ++c) {
-    for (int i = 0; i < 4; ++i) expectPixel(image, cells[c][0] * TILE + i % 2, cells[c][1] * TILE + i / 2, expected[c][i]);
+    for (int i = 0; i < 4; ++i)
+      expectPixel(image, cells[c][0] * TILE + i % 2, cells[c][1] * TILE + i / 2, expected[c][i]);
   }
   // Tile 2: half alpha counts as covered, its clear pixel keys out, and
   // its black becomes the nearest colour the engine draws; empty cells stay clear.
@@ -209,7 +219,7 @@ TEST(ZeltoolImportTest, EveryEncodingGivesTheSameLevelAndFlipsAsDrawnByHand) {
     int x, y;
     const uint8_t* want;
   } tile2[] = {{6, 0, YELLOW}, {7, 0, CLEAR}, {6, 1, NEAR_BLACK}, {7, 1, CYAN}, {4, 2, NEAR_BLACK},
-               {4, 3, YELLOW}, {5, 3, CLEAR}, {0, 2, CLEAR}, {7, 3, CLEAR}};
+               {4, 3, YELLOW}, {5, 3, CLEAR}, {0, 2, CLEAR},      {7, 3, CLEAR}};
   for (const auto& p : tile2) expectPixel(image, p.x, p.y, p.want);
 }
 
@@ -225,9 +235,11 @@ TEST(ZeltoolImportTest, LayersOpacityAndFlipsMatchTiledsOwnRendering) {
   writeFile(dir.file("second.tsx"), std::vector<uint8_t>(second.begin(), second.end()));
   const std::string level = mapXml(
       4, 2,
-      tilesetXml("tiles.bmp") + "<tileset firstgid=\"5\" source=\"second.tsx\"/>" + layerXml("ground", csv(FLIPS)) +
-          "<group name=\"g\" opacity=\"0.8\">" + layerXml("over", csv({6 | D, 5 | H, 6 | V | H, 0, 5, 6, 6 | D | V, 5 | V}), " opacity=\"0.5\"") +
-          "</group>" + layerXml("Collision", csv({0, 0, 0, 0, 1, 0, 0, 0})) + "<objectgroup name=\"things\"/>",
+      tilesetXml("tiles.bmp") + "<tileset firstgid=\"5\" source=\"second.tsx\"/>" +
+          layerXml("ground", csv(FLIPS)) + "<group name=\"g\" opacity=\"0.8\">" +
+          layerXml("over", csv({6 | D, 5 | H, 6 | V | H, 0, 5, 6, 6 | D | V, 5 | V}), " opacity=\"0.5\"") +
+          "</group>" + layerXml("Collision", csv({0, 0, 0, 0, 1, 0, 0, 0})) +
+          "<objectgroup name=\"things\"/>",
       " backgroundcolor=\"#336699\"");
   writeFile(dir.file("level.tmx"), std::vector<uint8_t>(level.begin(), level.end()));
   const RgbaImage ours = importAndRender(dir, dir.file("level.tmx"));
@@ -247,7 +259,8 @@ TEST(ZeltoolImportTest, LayersOpacityAndFlipsMatchTiledsOwnRendering) {
     for (int x = 0; x < ours.width; ++x) {
       const uint8_t* t = theirs.at(x, y);
       uint8_t want[4] = {0, 0, 0, 255};
-      for (int c = 0; c < 3; ++c) want[c] = static_cast<uint8_t>(lround(t[c] * t[3] / 255.0 + BACKGROUND[c] * (1 - t[3] / 255.0)));
+      for (int c = 0; c < 3; ++c)
+        want[c] = static_cast<uint8_t>(lround(t[c] * t[3] / 255.0 + BACKGROUND[c] * (1 - t[3] / 255.0)));
       expectPixel(ours, x, y, want, ROUNDING_STEPS);
     }
   }
@@ -266,19 +279,26 @@ TEST(ZeltoolImportTest, BadInputsAreRefusedWithoutTouchingTheOutputs) {
     std::string tmx, message;  // %F: the level's path, %D: its folder
   } cases[] = {
       {good.substr(0, 60), "%F: line 1: Error parsing element attribute"},
-      {mapXml(4, 2, tilesetXml("none.png") + ground), "%D/none.png: cannot read the PNG image: No such file or directory"},
+      {mapXml(4, 2, tilesetXml("none.png") + ground),
+       "%D/none.png: cannot read the PNG image: No such file or directory"},
       {mapXml(4, 2, tilesetXml("cut.png") + ground), "%D/cut.png: cannot read the PNG image: Read Error"},
-      {mapXml(4, 2, tileset + layerXml("ground", csv({1, 2, 0, 0, 0, 0, 1}))), "%F: layer 'ground': the data holds 7 cells, not 8"},
-      {mapXml(4, 2, tileset + layerXml("ground", csv({1, 2, 0, 0, 0, 9, 1, 1}))), "%F: layer 'ground': cell 1,1 holds tile id 9, which no tileset has"},
-      {mapXml(4, 2, tileset + layerXml("ground", "<data encoding=\"base64\" compression=\"zlib\">" + base64(deflated(zeros, false)) + "</data>")),
+      {mapXml(4, 2, tileset + layerXml("ground", csv({1, 2, 0, 0, 0, 0, 1}))),
+       "%F: layer 'ground': the data holds 7 cells, not 8"},
+      {mapXml(4, 2, tileset + layerXml("ground", csv({1, 2, 0, 0, 0, 9, 1, 1}))),
+       "%F: layer 'ground': cell 1,1 holds tile id 9, which no tileset has"},
+      {mapXml(4, 2,
+              tileset + layerXml("ground", "<data encoding=\"base64\" compression=\"zlib\">" +
+                                               base64(deflated(zeros, false)) + "</data>")),
        "%F: layer 'ground': the data is longer than the layer's cells"},
       {replaced(good, "orthogonal", "isometric"), "%F: the map is isometric; only orthogonal maps import"},
       {replaced(good, "right-down", "left-up"), "%F: render order left-up; only right-down imports"},
       {replaced(good, "infinite=\"0\"", "infinite=\"1\""), "%F: infinite maps are not supported"},
-      {mapXml(4, 2, "<tileset firstgid=\"1\" name=\"c\" tilewidth=\"2\" tileheight=\"2\"/>" + ground), "%F: tileset 'c': a collection of images is not supported; use one tileset image"},
+      {mapXml(4, 2, "<tileset firstgid=\"1\" name=\"c\" tilewidth=\"2\" tileheight=\"2\"/>" + ground),
+       "%F: tileset 'c': a collection of images is not supported; use one tileset image"},
       {replaced(good, "tilewidth=\"2\" tileheight=\"2\" margin", "tilewidth=\"3\" tileheight=\"2\" margin"),
        "%F: tileset 't': tiles of 3 x 2 pixels in a map of 2 x 2"},
-      {mapXml(100000, 100000, tileset), "%F: a map of 100000 x 100000 cells is beyond the engine's limits (4194304 cells)"},
+      {mapXml(100000, 100000, tileset),
+       "%F: a map of 100000 x 100000 cells is beyond the engine's limits (4194304 cells)"},
   };
   TempDir dir;
   writePng(dir.file("tiles.png"), tileImage());
@@ -287,9 +307,11 @@ TEST(ZeltoolImportTest, BadInputsAreRefusedWithoutTouchingTheOutputs) {
   for (const auto& c : cases) {
     writeFile(dir.file("level.tmx"), std::vector<uint8_t>(c.tmx.begin(), c.tmx.end()));
     writeFile(dir.file("out.tle"), {'k', 'e', 'e', 'p'});
-    const ChildResult r = zeltool({"import", dir.file("level.tmx"), dir.file("out.tle"), dir.file("out.map")});
+    const ChildResult r =
+        zeltool({"import", dir.file("level.tmx"), dir.file("out.tle"), dir.file("out.map")});
     std::string want = "zeltool import: " + c.message + "\n";
-    for (const auto& [mark, path] : {std::pair<std::string, std::string>{"%F", dir.file("level.tmx")}, {"%D", dir.path()}}) {
+    for (const auto& [mark, path] :
+         {std::pair<std::string, std::string>{"%F", dir.file("level.tmx")}, {"%D", dir.path()}}) {
       if (want.find(mark) != std::string::npos) want.replace(want.find(mark), 2, path);
     }
     EXPECT_EQ(r.exitCode, 1) << describe(r);
@@ -307,7 +329,9 @@ TEST(ZeltoolImportTest, BadInputsAreRefusedWithoutTouchingTheOutputs) {
 TEST(ZeltoolExportTest, ExportThenImportGivesBackTheSameBytes) {
   TempDir dir;
   writePng(dir.file("tiles.png"), tileImage());
-  const std::string level = mapXml(4, 2, tilesetXml("tiles.png") + layerXml("ground", csv(FLIPS)) + layerXml("top", csv(LAYER), " opacity=\"0.6\""));
+  const std::string level = mapXml(4, 2,
+                                   tilesetXml("tiles.png") + layerXml("ground", csv(FLIPS)) +
+                                       layerXml("top", csv(LAYER), " opacity=\"0.6\""));
   writeFile(dir.file("level.tmx"), std::vector<uint8_t>(level.begin(), level.end()));
   importAndRender(dir, dir.file("level.tmx"));
   // The .map header's attribute fields (bytes 16 to 23) travel as map properties.
@@ -315,15 +339,18 @@ TEST(ZeltoolExportTest, ExportThenImportGivesBackTheSameBytes) {
   const uint8_t header[] = {1, 2, 3, 0x44, 0x33, 0x22, 0x11, 5};
   std::copy(std::begin(header), std::end(header), map.begin() + 16);
   writeFile(dir.file("out.map"), map);
-  const ChildResult exported = zeltool({"export", dir.file("out.tle"), dir.file("out.map"), dir.file("back.tmx")});
+  const ChildResult exported =
+      zeltool({"export", dir.file("out.tle"), dir.file("out.map"), dir.file("back.tmx")});
   ASSERT_EQ(exported.exitCode, 0) << describe(exported);
-  const ChildResult imported = zeltool({"import", dir.file("back.tmx"), dir.file("back.tle"), dir.file("back.map")});
+  const ChildResult imported =
+      zeltool({"import", dir.file("back.tmx"), dir.file("back.tle"), dir.file("back.map")});
   ASSERT_EQ(imported.exitCode, 0) << describe(imported);
   EXPECT_EQ(readFile(dir.file("back.tle")), readFile(dir.file("out.tle")));
   EXPECT_EQ(readFile(dir.file("back.map")), readFile(dir.file("out.map")));
   // Tile 2 blocks: cells holding it are outlined in red; the others keep
   // their colours (here G at 0.6 over R).
-  const ChildResult drawn = zeltool({"render", dir.file("back.tle"), dir.file("back.map"), dir.file("c.png"), "--collision"});
+  const ChildResult drawn =
+      zeltool({"render", dir.file("back.tle"), dir.file("back.map"), dir.file("c.png"), "--collision"});
   ASSERT_EQ(drawn.exitCode, 0) << describe(drawn);
   const RgbaImage collision = readPng(dir.file("c.png"));
   expectPixel(collision, 6, 0, R);

@@ -13,8 +13,8 @@ bool declared(const std::vector<std::string>& names, const std::string& word) {
 
 }  // namespace
 
-Args::Args(const std::vector<std::string>& words, size_t positional, const std::vector<std::string>& valueOptions,
-           const std::vector<std::string>& flags) {
+Args::Args(const std::vector<std::string>& words, size_t positional,
+           const std::vector<std::string>& valueOptions, const std::vector<std::string>& flags) {
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i];
     if (w.size() < 2 || w.compare(0, 2, "--") != 0) {
@@ -30,7 +30,8 @@ Args::Args(const std::vector<std::string>& words, size_t positional, const std::
     }
   }
   if (positional_.size() != positional) {
-    throw UsageError("expected " + std::to_string(positional) + " file names, got " + std::to_string(positional_.size()));
+    throw UsageError("expected " + std::to_string(positional) + " file names, got " +
+                     std::to_string(positional_.size()));
   }
 }
 
@@ -40,7 +41,8 @@ int Args::number(const std::string& option, int fallback, int low, int high) con
   char* end = nullptr;
   const long v = strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || v < low || v > high) {
-    throw UsageError(option + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high));
+    throw UsageError(option + " takes a whole number from " + std::to_string(low) + " to " +
+                     std::to_string(high));
   }
   return static_cast<int>(v);
 }

@@ -1,7 +1,6 @@
-#include <pugixml.hpp>
-
 #include <algorithm>
 #include <cstring>
+#include <pugixml.hpp>
 
 #include "atomic_file.h"
 #include "command.h"
@@ -82,8 +81,10 @@ pugi::xml_document tilesetDocument(const ZEL_TileMap& map, const std::string& na
     tile.append_attribute("id") = i;
     pugi::xml_node properties = tile.append_child("properties");
     for (int b = 0; b < 5; ++b) {
-      if (b == WALKABLE_BYTE) addProperty(properties, "walkable", "bool", bytes[b] == 1 ? "true" : "false");
-      else addProperty(properties, ATTRIBUTE_NAMES[b], "int", std::to_string(bytes[b]));
+      if (b == WALKABLE_BYTE)
+        addProperty(properties, "walkable", "bool", bytes[b] == 1 ? "true" : "false");
+      else
+        addProperty(properties, ATTRIBUTE_NAMES[b], "int", std::to_string(bytes[b]));
     }
   }
   return doc;
@@ -105,7 +106,8 @@ pugi::xml_document mapDocument(ZEL_TileMap& map, const std::string& name, int tw
   const std::array<uint32_t, 5> header = map.getHeaderAttributes();
   if (header != std::array<uint32_t, 5>{}) {
     pugi::xml_node properties = root.append_child("properties");
-    for (int i = 0; i < 5; ++i) addProperty(properties, HEADER_ATTRIBUTE_NAMES[i], "int", std::to_string(header[i]));
+    for (int i = 0; i < 5; ++i)
+      addProperty(properties, HEADER_ATTRIBUTE_NAMES[i], "int", std::to_string(header[i]));
   }
   pugi::xml_node set = root.append_child("tileset");
   set.append_attribute("firstgid") = 1;

@@ -18,7 +18,8 @@ int runImport(const std::vector<std::string>& words) {
   }
   const TmxMap map = readTmx(args[0]);
   const bool hasBackground = args.has("--background") || map.hasBackground;
-  if (!args.has("--background") && map.hasBackground) std::copy(map.background, map.background + 3, background);
+  if (!args.has("--background") && map.hasBackground)
+    std::copy(map.background, map.background + 3, background);
   const EngineLevel level = buildLevel(map, hasBackground ? background : nullptr, args[0]);
   HeadlessScreen screen(SCREEN_SIDE, SCREEN_SIDE);
   writeLevel(level, args[1], args[2], &screen.box);

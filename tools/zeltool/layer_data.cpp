@@ -1,6 +1,5 @@
 #include "layer_data.h"
 
-#include <pugixml.hpp>
 #include <zlib.h>
 #include <zstd.h>
 
@@ -8,6 +7,7 @@
 #include <cctype>
 #include <cstring>
 #include <memory>
+#include <pugixml.hpp>
 
 #include "tool_error.h"
 
@@ -63,7 +63,8 @@ std::vector<uint8_t> zstdBounded(const std::vector<uint8_t>& in, size_t limit, c
   return out;
 }
 
-std::vector<uint32_t> littleEndianIds(const std::vector<uint8_t>& bytes, size_t cells, const std::string& where) {
+std::vector<uint32_t> littleEndianIds(const std::vector<uint8_t>& bytes, size_t cells,
+                                      const std::string& where) {
   if (bytes.size() != cells * GID_BYTES) {
     throw ToolError(where + ": the data holds " + std::to_string(bytes.size() / GID_BYTES) + " cells, not " +
                     std::to_string(cells));
@@ -88,12 +89,14 @@ std::vector<uint32_t> csvIds(const char* text, size_t cells, const std::string& 
     if (end == p || id > UINT32_MAX || !isdigit(static_cast<unsigned char>(*p))) {
       throw ToolError(where + ": the CSV data holds something that is not a tile id");
     }
-    if (ids.size() == cells) throw ToolError(where + ": the data holds more than " + std::to_string(cells) + " cells");
+    if (ids.size() == cells)
+      throw ToolError(where + ": the data holds more than " + std::to_string(cells) + " cells");
     ids.push_back(static_cast<uint32_t>(id));
     p = end;
   }
   if (ids.size() != cells) {
-    throw ToolError(where + ": the data holds " + std::to_string(ids.size()) + " cells, not " + std::to_string(cells));
+    throw ToolError(where + ": the data holds " + std::to_string(ids.size()) + " cells, not " +
+                    std::to_string(cells));
   }
   return ids;
 }
@@ -101,11 +104,13 @@ std::vector<uint32_t> csvIds(const char* text, size_t cells, const std::string& 
 std::vector<uint32_t> elementIds(const pugi::xml_node& data, size_t cells, const std::string& where) {
   std::vector<uint32_t> ids;
   for (pugi::xml_node tile : data.children("tile")) {
-    if (ids.size() == cells) throw ToolError(where + ": the data holds more than " + std::to_string(cells) + " cells");
+    if (ids.size() == cells)
+      throw ToolError(where + ": the data holds more than " + std::to_string(cells) + " cells");
     ids.push_back(tile.attribute("gid").as_uint(0));
   }
   if (ids.size() != cells) {
-    throw ToolError(where + ": the data holds " + std::to_string(ids.size()) + " cells, not " + std::to_string(cells));
+    throw ToolError(where + ": the data holds " + std::to_string(ids.size()) + " cells, not " +
+                    std::to_string(cells));
   }
   return ids;
 }
@@ -148,7 +153,8 @@ std::vector<uint32_t> decodeLayerData(const pugi::xml_node& data, size_t cells, 
   if (encoding == "csv") return csvIds(data.text().get(), cells, where);
   if (encoding != "base64") throw ToolError(where + ": unknown data encoding '" + encoding + "'");
   const size_t bytes = cells * GID_BYTES;
-  if (compression.empty()) return littleEndianIds(base64Decode(data.text().get(), bytes, where), cells, where);
+  if (compression.empty())
+    return littleEndianIds(base64Decode(data.text().get(), bytes, where), cells, where);
   // The packed bytes are bounded by the text already read; what they
   // inflate to is bounded by the cells.
   const std::vector<uint8_t> packed = base64Decode(data.text().get(), SIZE_MAX - 1, where);

@@ -15,9 +15,9 @@
 namespace {
 
 const int OPAQUE = 255;
-const int HALF_COVERED = 128;  // with nothing behind, less alpha than this is left uncovered
+const int HALF_COVERED = 128;             // with nothing behind, less alpha than this is left uncovered
 const uint8_t NEAR_BLACK[3] = {0, 0, 1};  // the nearest colour the engine does not key out
-const int BLANK_LATER = -1;  // an empty cell, numbered once every other tile is
+const int BLANK_LATER = -1;               // an empty cell, numbered once every other tile is
 
 // One layer's contribution to a cell.
 struct Layered {
@@ -72,7 +72,8 @@ void over(uint8_t* dst, const uint8_t* src, int opacity) {
   const double sa = std::round(src[3] * opacity / 255.0) / 255.0;
   const double da = dst[3] / 255.0;
   const double oa = sa + da * (1 - sa);
-  for (int c = 0; c < 3 && oa > 0; ++c) dst[c] = static_cast<uint8_t>(std::lround((src[c] * sa + dst[c] * da * (1 - sa)) / oa));
+  for (int c = 0; c < 3 && oa > 0; ++c)
+    dst[c] = static_cast<uint8_t>(std::lround((src[c] * sa + dst[c] * da * (1 - sa)) / oa));
   dst[3] = static_cast<uint8_t>(std::lround(oa * 255));
 }
 
@@ -80,7 +81,8 @@ void Builder::drawOver(RgbaImage& into, const Layered& layered) const {
   const uint32_t id = layered.gid & GID_MASK;
   const TmxTileset* set = tilesetOf(id);
   const RgbaImage& tile = set->tiles[id - set->firstGid];
-  const bool diagonal = layered.gid & FLIP_DIAGONAL, h = layered.gid & FLIP_HORIZONTAL, v = layered.gid & FLIP_VERTICAL;
+  const bool diagonal = layered.gid & FLIP_DIAGONAL, h = layered.gid & FLIP_HORIZONTAL,
+             v = layered.gid & FLIP_VERTICAL;
   for (int y = 0; y < into.height; ++y) {
     for (int x = 0; x < into.width; ++x) {
       // The diagonal flip swaps x and y first, then the other two mirror.
@@ -165,7 +167,8 @@ int Builder::numberOfCell(size_t cell) {
     if (layer.collision) {
       blocked = true;
     } else {
-      stack.push_back({gid, static_cast<uint8_t>(std::lround(std::min(1.0, std::max(0.0, layer.opacity)) * OPAQUE))});
+      stack.push_back(
+          {gid, static_cast<uint8_t>(std::lround(std::min(1.0, std::max(0.0, layer.opacity)) * OPAQUE))});
     }
   }
   if (stack.empty() && !blocked) {
@@ -220,7 +223,8 @@ void writeTileSet(const EngineLevel& level, const std::string& path, ZEL_Grafbox
   for (const EngineTile& t : level.tiles) {
     ZEL_Surface* surface = grafbox->getSurface(t.image.width, t.image.height);
     for (int y = 0; y < t.image.height; ++y) {
-      for (int x = 0; x < t.image.width; ++x) surface->setPixel(x, y, t.image.at(x, y)[0], t.image.at(x, y)[1], t.image.at(x, y)[2]);
+      for (int x = 0; x < t.image.width; ++x)
+        surface->setPixel(x, y, t.image.at(x, y)[0], t.image.at(x, y)[1], t.image.at(x, y)[2]);
     }
     ZEL_Tile tile(grafbox);
     tile.setImage(surface, t.attr0, t.transparent, t.attr2, t.attr3, t.walkable);
@@ -246,7 +250,8 @@ void writeLevel(const EngineLevel& level, const std::string& tlePath, const std:
   tileMap.setHeaderAttributes(level.headerAttributes);
   for (int r = 0; r < level.rows; ++r) {
     for (int c = 0; c < level.columns; ++c) {
-      tileMap.setTile(level.cells[static_cast<size_t>(r) * level.columns + c], static_cast<unsigned>(c), static_cast<unsigned>(r));
+      tileMap.setTile(level.cells[static_cast<size_t>(r) * level.columns + c], static_cast<unsigned>(c),
+                      static_cast<unsigned>(r));
     }
   }
   tileMap.WriteMap(mapFile.temporary().c_str());

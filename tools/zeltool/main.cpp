@@ -18,8 +18,8 @@ const Command COMMANDS[] = {
      "a Tiled map (.tmx or .tmx.gz) as the engine's tile set and map",
      "  --background RRGGBB  colour under every layer (default: the map's backgroundcolor, else none)\n",
      runImport},
-    {"export", "TLE MAP OUT.tmx", "a tile set and map as a Tiled map, its .tsx and its tileset PNG beside it", "",
-     runExport},
+    {"export", "TLE MAP OUT.tmx", "a tile set and map as a Tiled map, its .tsx and its tileset PNG beside it",
+     "", runExport},
     {"render", "TLE MAP OUT.png [--collision] [--scale N]", "the whole level as one PNG, drawn by the engine",
      "  --collision  blocking cells in translucent red, transparent pixels as a checkerboard\n"
      "  --scale N    enlarge N times (nearest neighbour)\n",

@@ -53,7 +53,8 @@ RgbaImage drawLevel(ZEL_TileMap& map, HeadlessScreen& screen) {
 }
 
 void blend(uint8_t* p, const uint8_t* c) {
-  for (int i = 0; i < 3; ++i) p[i] = static_cast<uint8_t>((c[i] * c[3] + p[i] * (UINT8_MAX - c[3]) + 127) / UINT8_MAX);
+  for (int i = 0; i < 3; ++i)
+    p[i] = static_cast<uint8_t>((c[i] * c[3] + p[i] * (UINT8_MAX - c[3]) + 127) / UINT8_MAX);
 }
 
 // Transparent pixels as a checkerboard, blocking cells filled and outlined in red.
@@ -72,7 +73,8 @@ void drawCollision(ZEL_TileMap& map, RgbaImage& image) {
       for (int y = 0; y < th; ++y) {
         for (int x = 0; x < tw; ++x) {
           const bool edge = x == 0 || y == 0 || x == tw - 1 || y == th - 1;
-          blend(image.at(static_cast<int>(c) * tw + x, static_cast<int>(r) * th + y), edge ? OUTLINE_RED : BLOCKED_RED);
+          blend(image.at(static_cast<int>(c) * tw + x, static_cast<int>(r) * th + y),
+                edge ? OUTLINE_RED : BLOCKED_RED);
         }
       }
     }

@@ -19,8 +19,8 @@ bool endsWith(const std::string& s, const std::string& end) {
 
 void checkSize(const std::string& path, long long w, long long h) {
   if (w < 1 || h < 1 || w > MAX_IMAGE_SIDE || h > MAX_IMAGE_SIDE) {
-    throw ToolError(path + ": image of " + std::to_string(w) + " x " + std::to_string(h) +
-                    " pixels (1 to " + std::to_string(MAX_IMAGE_SIDE) + " a side)");
+    throw ToolError(path + ": image of " + std::to_string(w) + " x " + std::to_string(h) + " pixels (1 to " +
+                    std::to_string(MAX_IMAGE_SIDE) + " a side)");
   }
 }
 

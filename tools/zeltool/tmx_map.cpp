@@ -1,11 +1,11 @@
 #include "tmx_map.h"
 
-#include <pugixml.hpp>
 #include <strings.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <pugixml.hpp>
 
 #include "layer_data.h"
 #include "tool_error.h"
@@ -75,13 +75,15 @@ uint8_t byteProperty(const pugi::xml_node& tile, const char* name, const std::st
   if (text.empty()) return 0;
   char* end = nullptr;
   const long v = strtol(text.c_str(), &end, 10);
-  if (*end != '\0' || v < 0 || v > UINT8_MAX) throw ToolError(where + ": property " + name + " is not 0 to 255");
+  if (*end != '\0' || v < 0 || v > UINT8_MAX)
+    throw ToolError(where + ": property " + name + " is not 0 to 255");
   return static_cast<uint8_t>(v);
 }
 
 // A whole number of cells from a pixel offset, or ToolError.
 int wholeCells(int pixels, int side, const std::string& where) {
-  if (pixels % side != 0) throw ToolError(where + ": an offset of " + std::to_string(pixels) + " pixels is not whole cells");
+  if (pixels % side != 0)
+    throw ToolError(where + ": an offset of " + std::to_string(pixels) + " pixels is not whole cells");
   return pixels / side;
 }
 
@@ -89,8 +91,10 @@ TileAttributes attributesOf(const pugi::xml_node& tile, const std::string& where
   TileAttributes a;
   const std::string walkable = property(tile, "walkable");
   const std::string solid = property(tile, "solid");
-  if (!walkable.empty()) a.walkable = walkable == "true";
-  else if (!solid.empty()) a.walkable = solid != "true";
+  if (!walkable.empty())
+    a.walkable = walkable == "true";
+  else if (!solid.empty())
+    a.walkable = solid != "true";
   if (!property(tile, "transparent").empty()) a.transparent = byteProperty(tile, "transparent", where);
   a.attr0 = byteProperty(tile, "attr0", where);
   a.attr2 = byteProperty(tile, "attr2", where);
@@ -108,7 +112,8 @@ void applyTransColour(RgbaImage& image, const char* trans) {
 
 RgbaImage cut(const RgbaImage& image, int x0, int y0, int w, int h) {
   RgbaImage tile(w, h);
-  for (int y = 0; y < h; ++y) memcpy(tile.at(0, y), image.at(x0, y0 + y), static_cast<size_t>(w) * BYTES_PER_PIXEL);
+  for (int y = 0; y < h; ++y)
+    memcpy(tile.at(0, y), image.at(x0, y0 + y), static_cast<size_t>(w) * BYTES_PER_PIXEL);
   return tile;
 }
 
@@ -129,7 +134,8 @@ TmxTileset readTileset(const pugi::xml_node& ref, const std::string& mapPath, co
   const int tw = intAttribute(node, "tilewidth"), th = intAttribute(node, "tileheight");
   if (tw != map.tileWidth || th != map.tileHeight) {
     throw ToolError(where + ": tiles of " + std::to_string(tw) + " x " + std::to_string(th) +
-                    " pixels in a map of " + std::to_string(map.tileWidth) + " x " + std::to_string(map.tileHeight));
+                    " pixels in a map of " + std::to_string(map.tileWidth) + " x " +
+                    std::to_string(map.tileHeight));
   }
   const pugi::xml_node imageNode = node.child("image");
   if (!imageNode) throw ToolError(where + ": a collection of images is not supported; use one tileset image");
@@ -151,18 +157,21 @@ TmxTileset readTileset(const pugi::xml_node& ref, const std::string& mapPath, co
                     std::to_string(image.height) + " pixels");
   }
   for (int i = 0; i < count; ++i) {
-    set.tiles.push_back(cut(image, margin + (i % columns) * (tw + spacing), margin + (i / columns) * (th + spacing), tw, th));
+    set.tiles.push_back(
+        cut(image, margin + (i % columns) * (tw + spacing), margin + (i / columns) * (th + spacing), tw, th));
   }
   for (pugi::xml_node tile : node.children("tile")) {
     const int id = intAttribute(tile, "id", -1);
-    if (id < 0 || id >= count) throw ToolError(where + ": <tile id=\"" + std::to_string(id) + "\"> is not one of its tiles");
+    if (id < 0 || id >= count)
+      throw ToolError(where + ": <tile id=\"" + std::to_string(id) + "\"> is not one of its tiles");
     set.attributes[id] = attributesOf(tile, where + ": tile " + std::to_string(id));
   }
   return set;
 }
 
 bool isCollisionLayer(const pugi::xml_node& layer) {
-  return strcasecmp(layer.attribute("name").value(), "collision") == 0 || property(layer, "collision") == "true";
+  return strcasecmp(layer.attribute("name").value(), "collision") == 0 ||
+         property(layer, "collision") == "true";
 }
 
 // Whether gid (flags cleared) is 0 or a tile of one of the tilesets.
@@ -180,7 +189,8 @@ struct Inherited {
 
 void readLayer(const pugi::xml_node& node, const Inherited& from, const std::string& path, TmxMap& map) {
   const std::string where = path + ": layer '" + std::string(node.attribute("name").value()) + "'";
-  if (intAttribute(node, "width", map.width) != map.width || intAttribute(node, "height", map.height) != map.height) {
+  if (intAttribute(node, "width", map.width) != map.width ||
+      intAttribute(node, "height", map.height) != map.height) {
     throw ToolError(where + ": its size is not the map's");
   }
   const size_t cells = static_cast<size_t>(map.width) * map.height;
@@ -195,8 +205,9 @@ void readLayer(const pugi::xml_node& node, const Inherited& from, const std::str
   for (size_t i = 0; i < cells; ++i) {
     const uint32_t gid = ids[i] & ~ROTATE_HEXAGONAL;
     if (!isKnownGid(map, gid & GID_MASK)) {
-      throw ToolError(where + ": cell " + std::to_string(i % map.width) + "," + std::to_string(i / map.width) +
-                      " holds tile id " + std::to_string(gid & GID_MASK) + ", which no tileset has");
+      throw ToolError(where + ": cell " + std::to_string(i % map.width) + "," +
+                      std::to_string(i / map.width) + " holds tile id " + std::to_string(gid & GID_MASK) +
+                      ", which no tileset has");
     }
     const long x = static_cast<long>(i % map.width) + dx, y = static_cast<long>(i / map.width) + dy;
     if (x >= 0 && y >= 0 && x < map.width && y < map.height) layer.gids[y * map.width + x] = gid;
@@ -210,12 +221,13 @@ void readLayers(const pugi::xml_node& parent, const Inherited& from, const std::
     if (kind != "layer" && kind != "group" && kind != "objectgroup" && kind != "imagelayer") continue;
     if (!node.attribute("visible").as_bool(true)) continue;
     const Inherited here = {from.opacity * node.attribute("opacity").as_double(1.0),
-                            from.offsetX + intAttribute(node, "offsetx"), from.offsetY + intAttribute(node, "offsety")};
+                            from.offsetX + intAttribute(node, "offsetx"),
+                            from.offsetY + intAttribute(node, "offsety")};
     if (kind == "layer") readLayer(node, from, path, map);
     if (kind == "group") readLayers(node, here, path, map);
     if (kind == "objectgroup" || kind == "imagelayer") {
-      fprintf(stderr, "zeltool: %s: %s '%s' skipped\n", path.c_str(), kind == "objectgroup" ? "object layer" : "image layer",
-              node.attribute("name").value());
+      fprintf(stderr, "zeltool: %s: %s '%s' skipped\n", path.c_str(),
+              kind == "objectgroup" ? "object layer" : "image layer", node.attribute("name").value());
     }
   }
 }
@@ -224,22 +236,26 @@ void readMapElement(const pugi::xml_node& node, const std::string& path, TmxMap&
   if (!node) throw ToolError(path + ": no <map> element");
   const std::string orientation = node.attribute("orientation").value();
   const std::string order = node.attribute("renderorder").as_string("right-down");
-  if (orientation != "orthogonal") throw ToolError(path + ": the map is " + orientation + "; only orthogonal maps import");
+  if (orientation != "orthogonal")
+    throw ToolError(path + ": the map is " + orientation + "; only orthogonal maps import");
   if (order != "right-down") throw ToolError(path + ": render order " + order + "; only right-down imports");
   if (node.attribute("infinite").as_int(0) != 0) throw ToolError(path + ": infinite maps are not supported");
   map.width = intAttribute(node, "width");
   map.height = intAttribute(node, "height");
   map.tileWidth = intAttribute(node, "tilewidth");
   map.tileHeight = intAttribute(node, "tileheight");
-  if (map.tileWidth < 1 || map.tileHeight < 1 || map.tileWidth > ZEL_Tile::MAX_SIDE || map.tileHeight > ZEL_Tile::MAX_SIDE) {
+  if (map.tileWidth < 1 || map.tileHeight < 1 || map.tileWidth > ZEL_Tile::MAX_SIDE ||
+      map.tileHeight > ZEL_Tile::MAX_SIDE) {
     throw ToolError(path + ": tiles must be 1 to " + std::to_string(ZEL_Tile::MAX_SIDE) + " pixels a side");
   }
-  const uint64_t cells = static_cast<uint64_t>(std::max(map.width, 0)) * static_cast<uint64_t>(std::max(map.height, 0));
+  const uint64_t cells =
+      static_cast<uint64_t>(std::max(map.width, 0)) * static_cast<uint64_t>(std::max(map.height, 0));
   if (map.width < 1 || map.height < 1 || cells > ZEL_TileMap::MAX_CELLS ||
       static_cast<int64_t>(map.width) * map.tileWidth > ZEL_TileMap::MAX_WORLD_SIDE ||
       static_cast<int64_t>(map.height) * map.tileHeight > ZEL_TileMap::MAX_WORLD_SIDE) {
     throw ToolError(path + ": a map of " + std::to_string(map.width) + " x " + std::to_string(map.height) +
-                    " cells is beyond the engine's limits (" + std::to_string(ZEL_TileMap::MAX_CELLS) + " cells)");
+                    " cells is beyond the engine's limits (" + std::to_string(ZEL_TileMap::MAX_CELLS) +
+                    " cells)");
   }
   map.hasBackground = parseColour(node.attribute("backgroundcolor").value(), map.background);
   for (int i = 0; i < 5; ++i) {
@@ -252,7 +268,8 @@ void readMapElement(const pugi::xml_node& node, const std::string& path, TmxMap&
 
 bool parseColour(const std::string& text, uint8_t rgb[3]) {
   const std::string hex = !text.empty() && text[0] == '#' ? text.substr(1) : text;
-  if ((hex.size() != 6 && hex.size() != 8) || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+  if ((hex.size() != 6 && hex.size() != 8) ||
+      hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
     return false;
   }
   const unsigned long v = strtoul(hex.c_str(), nullptr, 16);

@@ -45,8 +45,8 @@ struct TmxMap {
   int tileWidth = 0, tileHeight = 0;  // pixels
   bool hasBackground = false;
   uint8_t background[3] = {0, 0, 0};
-  std::vector<TmxTileset> tilesets;  // by firstgid
-  std::vector<TmxLayer> layers;      // bottom to top
+  std::vector<TmxTileset> tilesets;               // by firstgid
+  std::vector<TmxLayer> layers;                   // bottom to top
   std::array<uint32_t, 5> headerAttributes = {};  // the map's properties attr0 to attr4
 };
 
