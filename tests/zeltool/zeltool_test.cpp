@@ -221,6 +221,9 @@ TEST(ZeltoolImportTest, EveryEncodingGivesTheSameLevelAndFlipsAsDrawnByHand) {
   } tile2[] = {{6, 0, YELLOW}, {7, 0, CLEAR}, {6, 1, NEAR_BLACK}, {7, 1, CYAN}, {4, 2, NEAR_BLACK},
                {4, 3, YELLOW}, {5, 3, CLEAR}, {0, 2, CLEAR},      {7, 3, CLEAR}};
   for (const auto& p : tile2) expectPixel(image, p.x, p.y, p.want);
+  // A background colour fills what no layer covers.
+  const uint8_t BACKGROUND[4] = {0x10, 0x20, 0x30, 255};
+  expectPixel(importAndRender(dir, dir.file("level.tmx.gz"), {"--background", "102030"}), 0, 2, BACKGROUND);
 }
 
 // Tiled's tmxrasterizer draws the reference: two tilesets (a BMP, and an
@@ -349,11 +352,12 @@ TEST(ZeltoolExportTest, ExportThenImportGivesBackTheSameBytes) {
   EXPECT_EQ(readFile(dir.file("back.map")), readFile(dir.file("out.map")));
   // Tile 2 blocks: cells holding it are outlined in red; the others keep
   // their colours (here G at 0.6 over R).
-  const ChildResult drawn =
-      zeltool({"render", dir.file("back.tle"), dir.file("back.map"), dir.file("c.png"), "--collision"});
+  const ChildResult drawn = zeltool(
+      {"render", dir.file("back.tle"), dir.file("back.map"), dir.file("c.png"), "--collision", "--scale", "3"});
   ASSERT_EQ(drawn.exitCode, 0) << describe(drawn);
   const RgbaImage collision = readPng(dir.file("c.png"));
-  expectPixel(collision, 6, 0, R);
+  ASSERT_EQ(collision.width, 4 * TILE * 3);
+  expectPixel(collision, 6 * 3, 0, R);
   const uint8_t GREEN_OVER_RED[4] = {102, 153, 0, 255};
-  expectPixel(collision, 0, 0, GREEN_OVER_RED);
+  expectPixel(collision, 2, 2, GREEN_OVER_RED);  // inside the scaled corner pixel
 }
