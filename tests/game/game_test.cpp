@@ -1,4 +1,3 @@
-// The game's actors, its data and data tool, and the real executable under the test X server.
 #include <gtest/gtest.h>
 #include <malloc.h>
 
@@ -8,7 +7,6 @@
 
 #include "bullet.h"
 #include "demo_level.h"
-#include "files.h"
 #include "fly.h"
 #include "player1.h"
 #include "projectile_pool.h"
@@ -20,7 +18,6 @@
 #include "zel_anim_data.h"
 #include "zel_font.h"
 #include "zel_input.h"
-#include "zel_tile.h"
 #include "zel_view.h"
 
 namespace {
@@ -30,8 +27,7 @@ const int STAND_Y = FLOOR_Y - 32;  // a 16 x 32 player or soldier standing on it
 const std::string DATA_DIR = GAME_DATA_DIR;
 const char BANNER[] = "--- http://www.example.com/zel ---\n";
 
-class ScriptedInput : public ZEL_Input {  // held: the letters of U D L R J F G (fire 2) E held
- public:
+struct ScriptedInput : ZEL_Input {  // held: the letters of U D L R J F G (fire 2) E held
   std::string held;
   bool has(char c) const { return held.find(c) != std::string::npos; }
   bool go_up() override { return has('U'); }
@@ -43,14 +39,6 @@ class ScriptedInput : public ZEL_Input {  // held: the letters of U D L R J F G 
   bool go_fire2() override { return has('G'); }
   bool go_escape() override { return has('E'); }
 };
-
-// 30 x 15 cells of 16 pixels: edge walls, a floor at row 12 to column 25, column 20 rows 10-11 solid.
-WorldOptions level() {
-  std::vector<std::string> rows(15, "#............................#");
-  rows[10][20] = rows[11][20] = '#';
-  rows[12] = std::string(26, '#') + "...#";
-  return levelFromText(rows, 16);
-}
 
 template <class T>
 bool in(T* actor, void (T::*state)()) {
@@ -74,20 +62,11 @@ std::string picture(ZEL_Surface* s) {
   return text;
 }
 
-bool drawn(ZEL_Surface* s) { return picture(s).find_first_not_of("./") != std::string::npos; }
-
-std::string write(const TempDir& dir, const std::string& name, const std::string& text) {
-  writeFile(dir.file(name), std::vector<uint8_t>(text.begin(), text.end()));
-  return dir.file(name);
-}
-
 // The number a shell command prints first (on either output), or -1.
 long numberFrom(const std::string& command) {
+  std::unique_ptr<FILE, int (*)(FILE*)> out(popen((command + " 2>&1").c_str(), "r"), pclose);
   long n = -1;
-  FILE* out = popen((command + " 2>&1").c_str(), "r");
-  if (out != nullptr && fscanf(out, "%ld", &n) != 1) n = -1;
-  if (out != nullptr) pclose(out);
-  return n;
+  return out != nullptr && fscanf(out.get(), "%ld", &n) == 1 ? n : -1;
 }
 
 bool run(const std::string& command) { return system(command.c_str()) == 0; }
@@ -101,7 +80,6 @@ ChildResult runGame(const std::string& dir, const std::string& wmClass = "zel_ga
 }
 
 // From (x, y), one action per word of held controls: the state, animation, place and bullets fired.
-// Walls are tested before moving; landing lifts the player out of the floor it sank into.
 using P = player1;
 const struct { int x, y; const char* script; void (P::*state)(); std::vector<long> end; } PLAYER_ROWS[] = {
     {100, STAND_Y, "F F F", &P::shoot_right, {P::SHOOT_RIGHT, 100, STAND_Y, 2}},  // one per action
@@ -117,12 +95,20 @@ const struct { int x, y; const char* script; void (P::*state)(); std::vector<lon
 }  // namespace
 
 TEST(ActorTest, PlayerRowsThenFliesBulletsDroppingsAndSoldiers) {
+  // 30 x 15 cells of 16 pixels: edge walls, a floor at row 12 to column 25, column 20 rows 10-11 solid.
+  std::vector<std::string> rows(15, "#............................#");
+  rows[10][20] = rows[11][20] = '#';
+  rows[12] = std::string(26, '#') + "...#";
   const ChildResult r = runInWorld(
       [](World& w) {
+        ZEL_ListAnimData *anims = w.listOf(6, 16, 32), *small = w.listOf(2, 8, 8);
+        auto add = [&](auto* actor) {
+          w.space->add(actor);
+          return actor;
+        };
         for (const auto& row : PLAYER_ROWS) {
           ScriptedInput input;
-          player1* p = new player1(row.x, row.y, 0, w.listOf(6, 16, 32), w.listOf(2, 4, 4), &input);
-          w.space->add(p);
+          player1* p = add(new player1(row.x, row.y, 0, anims, small, &input));
           const long before = w.space->getActifCount();
           std::istringstream script(row.script);
           while (script >> input.held) p->executeCurrentAction();
@@ -133,10 +119,7 @@ TEST(ActorTest, PlayerRowsThenFliesBulletsDroppingsAndSoldiers) {
           w.space->killAndDestroy(p);
         }
 
-        ZEL_ListAnimData* anims = w.listOf(6, 16, 32);
-        ZEL_ListAnimData* small = w.listOf(2, 8, 8);
-        mouche* lone = new mouche(0, 20, 0, anims, small);  // no player yet: never strikes
-        w.space->add(lone);
+        mouche* lone = add(new mouche(0, 20, 0, anims, small));  // no player yet: never strikes
         lone->go_left();  // at x = 0 heading left: turns without moving
         EXPECT_TRUE(in(lone, &mouche::go_right) && lone->getXworld() == 0);
         lone->setXworld(w.space->worldWidth - 19);
@@ -144,10 +127,8 @@ TEST(ActorTest, PlayerRowsThenFliesBulletsDroppingsAndSoldiers) {
         EXPECT_TRUE(in(lone, &mouche::go_left) && lone->getXworld() == w.space->worldWidth - 19);
 
         ScriptedInput input;
-        player1* p = new player1(200, STAND_Y, 0, anims, small, &input);
-        w.space->add(p);
-        mouche* f = new mouche(180, 20, 0, anims, small);
-        w.space->add(f);
+        player1* p = add(new player1(200, STAND_Y, 0, anims, small, &input));
+        mouche* f = add(new mouche(180, 20, 0, anims, small));
         std::vector<int> dropsAt;
         for (int action = 1; action <= 150; ++action) {
           const int before = w.space->getActifCount();
@@ -157,8 +138,7 @@ TEST(ActorTest, PlayerRowsThenFliesBulletsDroppingsAndSoldiers) {
         }
         EXPECT_EQ(dropsAt, (std::vector<int>{2, 74, 146}));  // every other action strikes
 
-        mouche* f2 = new mouche(180, 20, 0, anims, small);
-        w.space->add(f2);
+        mouche* f2 = add(new mouche(180, 20, 0, anims, small));
         bullet::fire(180, 20, 0.0f, 0.0f, 0, small)->executeCurrentAction();  // over f, f2 and the drops
         EXPECT_TRUE(in(f, &mouche::death) && in(f2, &mouche::death) && !in(lone, &mouche::death));
         for (int i = 0; i < w.space->getActifCount(); ++i) {
@@ -174,8 +154,7 @@ TEST(ActorTest, PlayerRowsThenFliesBulletsDroppingsAndSoldiers) {
         EXPECT_EQ(s->getSpaceIndex(), -1);
 
         p->setXworld(300);  // a soldier walks to the player, shoots once a volley, walks on and falls
-        soldier* so = new soldier(100, STAND_Y, 0, anims, small);
-        w.space->add(so);
+        soldier* so = add(new soldier(100, STAND_Y, 0, anims, small));
         for (int i = 0; i < 100 && !in(so, &soldier::shoot_right); ++i) so->executeCurrentAction();
         EXPECT_EQ(so->getXworld(), 255);  // within 50 pixels: shoots, the step still taken
         const int before = w.space->getActifCount();
@@ -188,7 +167,7 @@ TEST(ActorTest, PlayerRowsThenFliesBulletsDroppingsAndSoldiers) {
         for (int i = 0; i < 30 && in(so, &soldier::fall); ++i) so->executeCurrentAction();
         EXPECT_EQ(so->getYworld(), STAND_Y);
       },
-      level());
+      levelFromText(rows, 16));
   EXPECT_WORLD_OK(r);
 }
 
@@ -247,9 +226,9 @@ TEST(RealDataTest, GoldenRunEndsAsRecordedAndTheDataFitsTheGame) {
     ZEL_AnimData glyphs("cartoon.spr", &box, nullptr);
     const int width = static_cast<int>(glyphs.get_largeur()), advance = 2 * width / 5;  // the rest overlapped
     for (int c = 0; c < 256; ++c) {
-      const bool shown = drawn(glyphs.getFrames()->elementAt(c));
-      EXPECT_TRUE(c == 0xAD || shown == ((c > ' ' && c < 0x7F) || c > 0xA0)) << c;  // the soft hyphen may be
-      EXPECT_TRUE(!shown || glyphs.getBoundBoxes()->elementAt(c)->x2 < width - advance) << c;
+      const bool ink = picture(glyphs.getFrames()->elementAt(c)).find_first_not_of("./") != std::string::npos;
+      EXPECT_TRUE(c == 0xAD || ink == ((c > ' ' && c < 0x7F) || c > 0xA0)) << c;  // the soft hyphen may be
+      EXPECT_TRUE(!ink || glyphs.getBoundBoxes()->elementAt(c)->x2 < width - advance) << c;
     }
     const int lastColumn = static_cast<int>(map.get_nb_colonnes()) - 1;
     const int rows = static_cast<int>(map.get_nb_lignes());
@@ -275,18 +254,12 @@ TEST(PlateformeTest, DrawsTheLevelScrollsWithTheViewAndQuitsOnEscape) {
     const std::string window = std::to_string(id), shot = "import -window " + window;
     // Colours in a part of the window: the level drawn (not a blank), the caption over the bottom band.
     auto colours = [&](const char* box) { return numberFrom(shot + " -crop " + box + " -format %k info:"); };
-    ASSERT_TRUE(waitUntil([&] { return colours("640x430+0+0") > 8 && colours("640x50+0+430") > 8; }, 10000))
-        << colours("640x430+0+0") << " and " << colours("640x50+0+430") << " colours";
+    ASSERT_TRUE(waitUntil([&] { return colours("640x430+0+0") > 8 && colours("640x50+0+430") > 8; }, 10000));
     ASSERT_TRUE(run(shot + " " + dir.file("start.png")));
-    ASSERT_TRUE(run("xdotool windowfocus --sync " + window + " keydown Right"));
-    sleepMs(1500);
-    run("xdotool keyup Right");
-    sleepMs(200);
+    ASSERT_TRUE(run("xdotool windowfocus --sync " + window + " keydown Right sleep 1.5 keyup Right"));
     const std::string compare = " png:- | compare -metric AE " + dir.file("start.png") + " - null:";
     EXPECT_GT(numberFrom(shot + compare), demo::SCREEN_WIDTH * demo::SCREEN_HEIGHT / 20);  // the view moved
-    run("xdotool keydown Escape");  // held a few frames: one input update drains a quick tap
-    sleepMs(200);
-    run("xdotool keyup Escape");
+    run("xdotool keydown Escape sleep 0.2 keyup Escape");  // held a few frames: an input update drains a tap
   }();
   running.join();
   EXPECT_EQ(game.exitCode, 0) << describe(game);
@@ -331,7 +304,8 @@ const struct { char maker; const char* source; const char* result; } MAKER_ROWS[
 TEST(MakedataTest, SourcesMakeWhatTheEngineReadsBackOrStopWithTheirLine) {
   for (const auto& row : MAKER_ROWS) {
     TempDir dir;
-    const std::string source = write(dir, "source.txt", row.source);
+    const std::string source = dir.file("source.txt");
+    writeFile(source, std::vector<uint8_t>(row.source, row.source + strlen(row.source)));
     const ChildResult r = runInWorld([&](World& w) {
       if (row.maker == 'S') {
         makeSprites(source, dir.path(), w.box);

@@ -20,14 +20,8 @@ World::World(const WorldOptions& options) {
     tileMap = new ZEL_TileMap(dir.file("level.tle").c_str(), box);
     tileMap->ReadMap(dir.file("level.map").c_str());
   }
-  space = tileMap != nullptr ? new ZEL_Space(box, &timer, tileMap, options.withDetector)
-                             : new ZEL_Space(box, &timer, options.withDetector);
+  space = new ZEL_Space(box, &timer, tileMap, options.withDetector);
   ZEL_Actif::setSpace(space);
-}
-
-World::~World() {
-  delete space;
-  delete tileMap;
 }
 
 ZEL_ListAnimData* World::list(int w, int h, int x1, int y1, int x2, int y2, int count) {
@@ -43,10 +37,8 @@ ZEL_ListAnimData* World::list(int w, int h, int x1, int y1, int x2, int y2, int 
 
 ChildResult runInWorld(const std::function<void(World&)>& body, const WorldOptions& options) {
   return runInChild([&] {
-    {
-      World world(options);
-      body(world);
-    }
+    World world(options);
+    body(world);
     CHILD_CHECK(!::testing::Test::HasFailure());
   });
 }
@@ -56,9 +48,8 @@ WorldOptions levelFromText(const std::vector<std::string>& rows, int cell) {
   appendBytes(options.tle, plainTle(cell, cell, {60, 120, 200}, 1));  // tile 0: sky
   appendBytes(options.tle, plainTle(cell, cell, {120, 80, 40}, 0));   // tile 1: rock
   std::vector<uint16_t> cells;
-  for (const std::string& row : rows) {
+  for (const std::string& row : rows)
     for (char c : row) cells.push_back(c == '#' ? 1 : 0);
-  }
   const uint32_t columns = static_cast<uint32_t>(rows[0].size()), lines = static_cast<uint32_t>(rows.size());
   options.map = mapBytes({columns, lines, cell, cell, 0, 0, 0, 0, 0}, cells);
   return options;

@@ -1,5 +1,4 @@
-#ifndef TESTS_WORLD_H
-#define TESTS_WORLD_H
+#pragma once
 
 #include "child_process.h"
 #include "files.h"
@@ -25,7 +24,10 @@ struct World {
   static constexpr int SCREEN_HEIGHT = 240;
 
   explicit World(const WorldOptions& options);
-  ~World();
+  ~World() {
+    delete space;
+    delete tileMap;
+  }
   // count animations of one w x h frame, its bound box relative to it (by default the whole frame).
   ZEL_ListAnimData* list(int w, int h, int x1 = 0, int y1 = 0, int x2 = -1, int y2 = -1, int count = 1);
   ZEL_ListAnimData* listOf(int count, int w, int h) { return list(w, h, 0, 0, -1, -1, count); }
@@ -50,5 +52,3 @@ struct CountingActif : ZEL_Actif {
 };
 
 #define EXPECT_WORLD_OK(result) EXPECT_EQ((result).exitCode, 0) << describe(result)
-
-#endif
