@@ -4,31 +4,18 @@
 // Loopback plumbing for the network layer, and its load run: plain clients into a layer server.
 
 #include <arpa/inet.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <string>
-#include <thread>
-#include <vector>
 
+#include "../support/files.h"
 #include "fastevents.h"
 #include "net2.h"
 
-namespace net2load {
-
-inline sockaddr_in loopbackAddress(uint16_t port) {
-  sockaddr_in a = {};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(port);
-  return a;
-}
-
-// A loopback port that was free a moment ago.
+// A port that was free a moment ago.
 inline uint16_t freePort(int type) {
   const int fd = socket(AF_INET, type, 0);
-  sockaddr_in a = loopbackAddress(0);
+  sockaddr_in a = {};
+  a.sin_family = AF_INET;
   socklen_t len = sizeof a;
   bind(fd, reinterpret_cast<sockaddr*>(&a), len);
   getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
@@ -38,7 +25,10 @@ inline uint16_t freePort(int type) {
 
 inline int plainConnect(uint16_t port) {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  const sockaddr_in a = loopbackAddress(port);
+  sockaddr_in a = {};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(port);
   connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a);
   return fd;
 }
@@ -52,13 +42,9 @@ inline std::string clientStream(size_t client, size_t bytes) {
   return s;
 }
 
-// The next user event, polled a millisecond apart up to limitMs times; false if none came.
+// The next user event within limitMs; false if none came.
 inline bool pollNetEvent(SDL_Event* e, int limitMs) {
-  for (int waited = 0; waited < limitMs; ++waited) {
-    if (FE_PollEvent(e) == 1 && e->type == SDL_USEREVENT) return true;
-    SDL_Delay(1);
-  }
-  return false;
+  return waitUntil([e] { return FE_PollEvent(e) == 1 && e->type == SDL_USEREVENT; }, limitMs);
 }
 
 inline std::string readAll(int socket) {
@@ -84,41 +70,31 @@ inline std::vector<int> acceptClients(size_t clients, std::vector<int>* fds, int
   return sockets;
 }
 
-const int TICK_CODE = 1000;  // a user event code no network event uses
-const Uint32 TICK_MS = 20;
-
-// Run by SDL's timer thread: the tick wakes FE_WaitEvent so the loop can look at its clock.
-inline Uint32 pushTick(Uint32 interval, void*) {
-  SDL_Event tick = {};
-  tick.type = SDL_USEREVENT;
-  tick.user.code = TICK_CODE;
-  SDL_PushEvent(&tick);
-  return interval;
-}
-
-// Streams bytesEach bytes from each client through the layer within limitMs, timed from the
-// first send; what went wrong, or "".
-inline std::string runNet2Load(size_t clients, size_t bytesEach, int limitMs, double* seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+// Streams bytesEach bytes from each client through the layer within limitMs; what went wrong, or "".
+inline std::string runNet2Load(size_t clients, size_t bytesEach, int limitMs) {
   std::vector<int> fds;
   const std::vector<int> sockets = acceptClients(clients, &fds, limitMs);
-  std::vector<std::string> streams, received(sockets.size());
-  for (size_t c = 0; c < sockets.size(); ++c) streams.push_back(clientStream(c, bytesEach));
-  for (std::string& r : received) r.reserve(bytesEach);
-  const auto start = std::chrono::steady_clock::now();
+  std::vector<std::string> received(sockets.size());
   std::vector<std::thread> senders;
   for (size_t c = 0; c < sockets.size(); ++c) {
-    senders.emplace_back([&fds, &streams, c] {
-      send(fds[c], streams[c].data(), streams[c].size(), MSG_NOSIGNAL);
-      shutdown(fds[c], SHUT_WR);
+    senders.emplace_back([fd = fds[c], c, bytesEach] {
+      const std::string stream = clientStream(c, bytesEach);
+      send(fd, stream.data(), stream.size(), MSG_NOSIGNAL);
+      shutdown(fd, SHUT_WR);
     });
   }
   std::string problem = sockets.size() < clients ? "a client was not accepted" : "";
-  const SDL_TimerID ticker = SDL_AddTimer(TICK_MS, pushTick, nullptr);
+  // At the deadline SDL's timer thread pushes an error event, as the layer's, that wakes FE_WaitEvent.
+  const SDL_TimerID timer = SDL_AddTimer(limitMs, [](Uint32 interval, void*) {
+    static char text[] = "the transfer did not end in time";
+    SDL_Event timeout;
+    timeout.user = {SDL_USEREVENT, NET2_ERROREVENT, nullptr, text};
+    SDL_PushEvent(&timeout);
+    return interval;
+  }, nullptr);
   SDL_Event e;
-  for (size_t closed = 0; closed < clients && problem.empty();) {
-    if (std::chrono::steady_clock::now() > deadline) problem = "the transfer did not end in time";
-    if (FE_WaitEvent(&e) != 1 || e.type != SDL_USEREVENT || e.user.code == TICK_CODE) continue;
+  for (size_t closed = 0; closed < sockets.size() && problem.empty() && FE_WaitEvent(&e) == 1;) {
+    if (e.type != SDL_USEREVENT) continue;
     const int kind = NET2_GetEventType(&e);
     const size_t c = std::find(sockets.begin(), sockets.end(), NET2_GetSocket(&e)) - sockets.begin();
     if (kind == NET2_ERROREVENT) {
@@ -130,18 +106,15 @@ inline std::string runNet2Load(size_t clients, size_t bytesEach, int limitMs, do
       closed += kind == NET2_TCPCLOSEEVENT;
     }
   }
-  *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  SDL_RemoveTimer(ticker);
+  SDL_RemoveTimer(timer);
   for (int fd : fds) shutdown(fd, SHUT_RDWR);  // frees senders stuck behind a reader that stopped
   for (std::thread& t : senders) t.join();
   for (size_t c = 0; c < sockets.size(); ++c) {
-    if (received[c] != streams[c] && problem.empty()) problem = "a stream changed";
+    if (received[c] != clientStream(c, bytesEach) && problem.empty()) problem = "a stream changed";
     NET2_TCPClose(sockets[c]);
   }
   for (int fd : fds) close(fd);
   return problem;
 }
-
-}  // namespace net2load
 
 #endif
