@@ -51,7 +51,7 @@ coverage: build-coverage
 	find $(COVERAGE_BUILD_DIR) -name '*.gcda' -delete
 	$(CTEST) $(COVERAGE_BUILD_DIR)
 	gcovr --root . --object-directory $(COVERAGE_BUILD_DIR) --exclude 'tests/' --exclude 'bench/' \
-	  --json $(COVERAGE_BUILD_DIR)/coverage.json
+	  --gcov-ignore-parse-errors --json $(COVERAGE_BUILD_DIR)/coverage.json
 	scripts/coverage.py $(COVERAGE_BUILD_DIR)/coverage.json $(COVERAGE_BUILD_DIR)/error-paths.txt
 
 bench: build
