@@ -139,8 +139,15 @@ TEST(ActorTest, PlayerRowsThenFliesBulletsDroppingsAndSoldiers) {
         EXPECT_EQ(dropsAt, (std::vector<int>{2, 74, 146}));  // every other action strikes
 
         mouche* f2 = add(new mouche(180, 20, 0, anims, small));
-        bullet::fire(180, 20, 0.0f, 0.0f, 0, small)->executeCurrentAction();  // over f, f2 and the drops
+        bullet* shot = bullet::fire(180, 20, 0.0f, 0.0f, 0, small);
+        shot->executeCurrentAction();  // over f, f2 and the drops
         EXPECT_TRUE(in(f, &mouche::death) && in(f2, &mouche::death) && !in(lone, &mouche::death));
+        shot->executeCurrentAction();  // a bullet that hit leaves, a hit fly dies
+        f->executeCurrentAction();
+        EXPECT_TRUE(shot->getSpaceIndex() == -1 && f->getSpaceIndex() == -1);
+        bullet* up = bullet::fire(100, 4, 0.0f, -8.0f, 0, small);  // out through the top
+        for (int i = 0; i < 200 && up->getSpaceIndex() != -1; ++i) up->executeCurrentAction();
+        EXPECT_EQ(up->getSpaceIndex(), -1);
         for (int i = 0; i < w.space->getActifCount(); ++i) {
           shit* d = dynamic_cast<shit*>(w.space->getActif(i));
           EXPECT_TRUE(d == nullptr || d->getHitCount() == 1) << i;
@@ -166,6 +173,11 @@ TEST(ActorTest, PlayerRowsThenFliesBulletsDroppingsAndSoldiers) {
         EXPECT_TRUE(in(so, &soldier::fall));
         for (int i = 0; i < 30 && in(so, &soldier::fall); ++i) so->executeCurrentAction();
         EXPECT_EQ(so->getYworld(), STAND_Y);
+        const long landed = so->getXworld();
+        p->setXworld(40);  // now behind it: it turns and walks left
+        for (int i = 0; i < 3; ++i) so->executeCurrentAction();
+        EXPECT_TRUE(in(so, &soldier::go_left) && so->getXworld() < landed);
+        w.space->killAndDestroy(so);
       },
       levelFromText(rows, 16));
   EXPECT_WORLD_OK(r);
