@@ -326,6 +326,12 @@ TEST(ZeltoolImportTest, BadInputsAreRefusedWithoutTouchingTheOutputs) {
   EXPECT_EQ(zeltool({"import", dir.file("level.tmx")}).exitCode, 2);
   EXPECT_EQ(zeltool({"render", "a", "b", "c", "--scale", "0"}).exitCode, 2);
   EXPECT_EQ(zeltool({"frobnicate"}).exitCode, 2);
+  // An engine file the engine refuses: its own message, then zeltool's, and status 1.
+  const ChildResult r = zeltool({"export", dir.file("no.tle"), dir.file("no.map"), dir.file("x.tmx")});
+  EXPECT_EQ(std::make_tuple(r.exitCode, r.out, r.err),
+            std::make_tuple(1, "erreur d'ouverture du fichier " + dir.file("no.tle") + "\n",
+                            "zeltool export: " + dir.file("no.tle") + ", " + dir.file("no.map") +
+                                ": the engine cannot load this level\n"));
 }
 
 // export then import gives back both files, composited and flipped tiles included.

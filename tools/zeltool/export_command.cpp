@@ -4,6 +4,7 @@
 
 #include "atomic_file.h"
 #include "command.h"
+#include "engine_level.h"
 #include "headless_screen.h"
 #include "rgba_image.h"
 #include "tmx_map.h"
@@ -134,6 +135,7 @@ pugi::xml_document mapDocument(ZEL_TileMap& map, const std::string& name, int tw
 
 int runExport(const std::vector<std::string>& words) {
   const Args args(words, 3, {}, {});
+  checkEngineLevel(args[0], args[1]);
   HeadlessScreen screen(SCREEN_SIDE, SCREEN_SIDE);
   ZEL_TileMap map(args[0].c_str(), &screen.box);
   map.ReadMap(args[1].c_str());

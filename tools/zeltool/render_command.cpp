@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "command.h"
+#include "engine_level.h"
 #include "headless_screen.h"
 #include "rgba_image.h"
 #include "tool_error.h"
@@ -94,6 +95,7 @@ RgbaImage scaled(const RgbaImage& in, int factor) {
 int runRender(const std::vector<std::string>& words) {
   const Args args(words, 3, {"--scale"}, {"--collision"});
   const int scale = args.number("--scale", 1, 1, MAX_SCALE);
+  checkEngineLevel(args[0], args[1]);
   HeadlessScreen screen(CHUNK_SIDE, CHUNK_SIDE);
   ZEL_TileMap map(args[0].c_str(), &screen.box);
   map.ReadMap(args[1].c_str());
