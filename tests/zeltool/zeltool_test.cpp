@@ -358,12 +358,55 @@ TEST(ZeltoolExportTest, ExportThenImportGivesBackTheSameBytes) {
   EXPECT_EQ(readFile(dir.file("back.map")), readFile(dir.file("out.map")));
   // Tile 2 blocks: cells holding it are outlined in red; the others keep
   // their colours (here G at 0.6 over R).
-  const ChildResult drawn = zeltool(
-      {"render", dir.file("back.tle"), dir.file("back.map"), dir.file("c.png"), "--collision", "--scale", "3"});
+  const ChildResult drawn = zeltool({"render", dir.file("back.tle"), dir.file("back.map"), dir.file("c.png"),
+                                     "--collision", "--scale", "3"});
   ASSERT_EQ(drawn.exitCode, 0) << describe(drawn);
   const RgbaImage collision = readPng(dir.file("c.png"));
   ASSERT_EQ(collision.width, 4 * TILE * 3);
   expectPixel(collision, 6 * 3, 0, R);
   const uint8_t GREEN_OVER_RED[4] = {102, 153, 0, 255};
   expectPixel(collision, 2, 2, GREEN_OVER_RED);  // inside the scaled corner pixel
+}
+
+// info describes the game's own files, and names the byte where each cut one
+// goes wrong, going on through the list and ending with status 1.
+TEST(ZeltoolInfoTest, GoodFilesAreDescribedAndCutOnesNamedAtTheirByte) {
+  const std::string data = GAME_DATA_DIR;
+  const ChildResult good = zeltool({"info", data + "/dirod.map", "--tle", data + "/dirod.tle",
+                                    data + "/player1.dat", data + "/fly_left.gif", data + "/intro.wav"});
+  EXPECT_EQ(good.exitCode, 0) << describe(good);
+  for (const char* line :
+       {"dirod.map: map, 96 x 15 cells of 32 x 32 pixels (3072 x 480); header attributes 0 0 0 0 0\n",
+        "dirod.tle holds 19 tiles; cells naming a tile beyond them: 0\n",
+        "  0 player_walk_right.spr: 4 frames of 24 x 32, delay 3 steps",
+        "fly_left.gif: 4 frames on a 24 x 16 screen (GIF89a)",
+        "intro.wav: sound, format 1 (PCM), 16-bit, 22050 Hz, 1 channel, 16758 frames"}) {
+    EXPECT_NE(good.out.find(line), std::string::npos) << line;
+  }
+  const struct {
+    const char* file;
+    size_t keep;
+    const char* message;
+  } cuts[] = {
+      {"dirod.map", 2070, "header says 96 x 15 cells, file ends at byte 2,070 of 2,904"},
+      {"dirod.tle", 1000,
+       "record 1 (32 x 32 pixels) needs 4,096 bytes from byte 13, the file ends at byte 1,000"},
+      {"bullet_east.spr", 500, "header says 2 frames of 10 x 10, file ends at byte 500 of 808 (frame 2)"},
+      {"fly_left.gif", 300, "the colour table needs 768 bytes from byte 13, the file ends at byte 300"},
+      {"intro.wav", 2000, "the data chunk needs 33,516 bytes from byte 44, the file ends at byte 2,000"},
+  };
+  TempDir dir;
+  std::vector<std::string> args = {"info"};
+  std::string want;
+  for (const auto& c : cuts) {
+    const std::vector<uint8_t> bytes = readFile(data + "/" + c.file);
+    writeFile(dir.file(c.file), std::vector<uint8_t>(bytes.begin(), bytes.begin() + c.keep));
+    args.push_back(dir.file(c.file));
+    want += "zeltool info: " + dir.file(c.file) + ": " + c.message + "\n";
+  }
+  args.push_back(data + "/bullet.dat");  // after the bad ones, still described
+  const ChildResult bad = zeltool(args);
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_EQ(bad.err, want + "zeltool info: some files could not be read whole\n");
+  EXPECT_NE(bad.out.find("bullet.dat: animation list, 2 animations"), std::string::npos) << bad.out;
 }

@@ -36,5 +36,6 @@ struct Command {
 int runImport(const std::vector<std::string>& words);
 int runExport(const std::vector<std::string>& words);
 int runRender(const std::vector<std::string>& words);
+int runInfo(const std::vector<std::string>& words);
 
 #endif

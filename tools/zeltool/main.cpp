@@ -24,6 +24,9 @@ const Command COMMANDS[] = {
      "  --collision  blocking cells in translucent red, transparent pixels as a checkerboard\n"
      "  --scale N    enlarge N times (nearest neighbour)\n",
      runRender},
+    {"info", "FILE... [--tle TLE]",
+     "what engine files (.tle .map .spr .gif .dat .wav) hold, and where a bad one goes wrong",
+     "  --tle TLE  the tile set a .map is checked against\n", runInfo},
 };
 
 void printUsage(FILE* out) {
