@@ -12,6 +12,7 @@
 #include "child_process.h"
 #include "files.h"
 #include "rgba_image.h"
+#include "sprite.h"
 
 namespace {
 
@@ -331,7 +332,7 @@ TEST(ZeltoolImportTest, BadInputsAreRefusedWithoutTouchingTheOutputs) {
   EXPECT_EQ(std::make_tuple(r.exitCode, r.out, r.err),
             std::make_tuple(1, "erreur d'ouverture du fichier " + dir.file("no.tle") + "\n",
                             "zeltool export: " + dir.file("no.tle") + ", " + dir.file("no.map") +
-                                ": the engine cannot load this level\n"));
+                                ": the engine cannot load it\n"));
 }
 
 // export then import gives back both files, composited and flipped tiles included.
@@ -409,4 +410,72 @@ TEST(ZeltoolInfoTest, GoodFilesAreDescribedAndCutOnesNamedAtTheirByte) {
   EXPECT_EQ(bad.exitCode, 1);
   EXPECT_EQ(bad.err, want + "zeltool info: some files could not be read whole\n");
   EXPECT_NE(bad.out.find("bullet.dat: animation list, 2 animations"), std::string::npos) << bad.out;
+}
+
+// The demo's sprites go to GIF and to PNG sheets and back to the same bytes.
+TEST(ZeltoolSpriteTest, SprThroughGifAndPngGivesBackTheSameBytes) {
+  TempDir dir;
+  for (const char* name : {"bullet_east.spr", "player_walk_left.spr", "shit_splash.spr", "cartoon.spr"}) {
+    const std::string spr = std::string(GAME_DATA_DIR) + "/" + name;
+    for (const char* middle : {"m.gif", "m.png"}) {
+      EXPECT_EQ(zeltool({"sprite", spr, dir.file(middle)}).exitCode, 0) << name << " " << middle;
+      EXPECT_EQ(zeltool({"sprite", dir.file(middle), dir.file("back.spr")}).exitCode, 0)
+          << name << " " << middle;
+      EXPECT_EQ(readFile(dir.file("back.spr")), readFile(spr)) << name << " " << middle;
+    }
+  }
+}
+
+// A sheet with a margin and spacing: partly transparent pixels are refused
+// unless a threshold cuts them; a key colour; per-frame delays of a GIF.
+TEST(ZeltoolSpriteTest, SheetsAreCutAsToldAndMixedGifsWarn) {
+  TempDir dir;
+  writePng(dir.file("rgba.png"), tileImage());
+  writePalettePng(dir.file("palette.png"), tileImage());
+  const std::vector<std::string> cut = {"--frame", "2x2", "--margin", "1", "--spacing", "1", "--delay", "7"};
+  auto sprite = [&](const std::string& in, std::vector<std::string> options) {
+    options.insert(options.begin(), {"sprite", dir.file(in), dir.file("out.spr")});
+    return zeltool(options);
+  };
+  const ChildResult refused = sprite("rgba.png", cut);
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.err, "zeltool sprite: " + dir.file("rgba.png") +
+                             ": frame 2 has 1 partly transparent pixels, the first at 0,0; give "
+                             "--alpha-threshold N to cut them\n");
+  // Pixels of frame 2 in the .spr (RGB and an unused byte each, after the 8-byte header and frame 1).
+  const struct {
+    const char* in;
+    std::vector<std::string> more;
+    std::vector<uint8_t> frame2;
+  } rows[] = {
+      {"rgba.png", {"--alpha-threshold", "100"}, {255, 255, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 255, 255, 0}},
+      {"palette.png", {"--alpha-threshold", "200"}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 255, 255, 0}},
+      {"rgba.png",
+       {"--key", "00ffff", "--alpha-threshold", "100"},
+       {255, 255, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0}},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::string> options = cut;
+    options.insert(options.end(), row.more.begin(), row.more.end());
+    const ChildResult r = sprite(row.in, options);
+    ASSERT_EQ(r.exitCode, 0) << describe(r);
+    const std::vector<uint8_t> spr = readFile(dir.file("out.spr"));
+    ASSERT_GE(spr.size(), 8u + 32u);
+    EXPECT_EQ(std::vector<uint8_t>(spr.begin(), spr.begin() + 4), (std::vector<uint8_t>{2, 0, 7, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(spr.begin() + 24, spr.begin() + 40), row.frame2) << row.in;
+  }
+  Sprite mixed;
+  mixed.width = mixed.height = TILE;
+  for (unsigned delay : {3u, 5u}) {
+    mixed.frames.push_back(RgbaImage(TILE, TILE));
+    memcpy(mixed.frames.back().at(1, 1), R, 4);
+    mixed.delays.push_back(delay);
+    mixed.boxes.push_back({1, 1, 1, 1});
+  }
+  writeGif(mixed, dir.file("mixed.gif"));
+  const ChildResult warned = sprite("mixed.gif", {});
+  EXPECT_EQ(warned.exitCode, 0);
+  EXPECT_EQ(warned.err, "zeltool sprite: " + dir.file("mixed.gif") +
+                            ": warning: frame 2 lasts 5 steps, not 3 like the first\n");
+  EXPECT_EQ(readFile(dir.file("out.spr"))[2], 3);
 }

@@ -37,5 +37,6 @@ int runImport(const std::vector<std::string>& words);
 int runExport(const std::vector<std::string>& words);
 int runRender(const std::vector<std::string>& words);
 int runInfo(const std::vector<std::string>& words);
+int runSprite(const std::vector<std::string>& words);
 
 #endif

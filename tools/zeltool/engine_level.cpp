@@ -5,26 +5,28 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 
 #include "headless_screen.h"
 #include "tool_error.h"
+#include "zel_anim_data.h"
 #include "zel_tile_map.h"
+#include "zel_timer_sdl.h"
 
 namespace {
 
 const int SCREEN_SIDE = 16;  // only for making surfaces: nothing is shown
+const unsigned STEPS_PER_SECOND = 100;
 
-}  // namespace
-
-void checkEngineLevel(const std::string& tlePath, const std::string& mapPath) {
+// Runs load in a child; ToolError naming `what` when it does not end well.
+void checkInChild(const std::function<void(HeadlessScreen&)>& load, const std::string& what) {
   fflush(stdout);
   fflush(stderr);
   const pid_t pid = fork();
-  if (pid < 0) throw ToolError("cannot start a process to load " + tlePath);
+  if (pid < 0) throw ToolError("cannot start a process to load " + what);
   if (pid == 0) {
     HeadlessScreen screen(SCREEN_SIDE, SCREEN_SIDE);
-    ZEL_TileMap map(tlePath.c_str(), &screen.box);
-    map.ReadMap(mapPath.c_str());
+    load(screen);
     _exit(0);
   }
   int status = 0;
@@ -32,6 +34,27 @@ void checkEngineLevel(const std::string& tlePath, const std::string& mapPath) {
   }
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     fflush(stdout);
-    throw ToolError(tlePath + ", " + mapPath + ": the engine cannot load this level");
+    throw ToolError(what + ": the engine cannot load it");
   }
+}
+
+}  // namespace
+
+void checkEngineLevel(const std::string& tlePath, const std::string& mapPath) {
+  checkInChild(
+      [&](HeadlessScreen& screen) {
+        ZEL_TileMap map(tlePath.c_str(), &screen.box);
+        map.ReadMap(mapPath.c_str());
+      },
+      tlePath + ", " + mapPath);
+}
+
+void checkEngineAnimation(const std::string& path) {
+  checkInChild(
+      [&](HeadlessScreen& screen) {
+        ZEL_TimerSDL timer;
+        timer.setRate(STEPS_PER_SECOND);
+        ZEL_AnimData anim(path.c_str(), &screen.box, &timer);
+      },
+      path);
 }

@@ -8,4 +8,7 @@
 // message. ToolError (status 1) when the child could not load them.
 void checkEngineLevel(const std::string& tlePath, const std::string& mapPath);
 
+// The same for a .spr or GIF animation.
+void checkEngineAnimation(const std::string& path);
+
 #endif

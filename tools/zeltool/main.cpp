@@ -24,6 +24,17 @@ const Command COMMANDS[] = {
      "  --collision  blocking cells in translucent red, transparent pixels as a checkerboard\n"
      "  --scale N    enlarge N times (nearest neighbour)\n",
      runRender},
+    {"sprite",
+     "IN OUT [--frame WxH] [--count N] [--margin N] [--spacing N] [--delay STEPS] [--key RRGGBB] "
+     "[--alpha-threshold N]",
+     "one animation between .spr, animated GIF and PNG sheet, by the files' extensions",
+     "  --frame WxH            frame size in a PNG sheet, left to right, top to bottom\n"
+     "  --count N              stop after N frames\n"
+     "  --margin N, --spacing N  as in Tiled tilesets\n"
+     "  --delay STEPS          steps at 100 a second for every frame\n"
+     "  --key RRGGBB           the colour that becomes transparent (default: alpha 0)\n"
+     "  --alpha-threshold N    partly transparent pixels under N alpha become transparent\n",
+     runSprite},
     {"info", "FILE... [--tle TLE]",
      "what engine files (.tle .map .spr .gif .dat .wav) hold, and where a bad one goes wrong",
      "  --tle TLE  the tile set a .map is checked against\n", runInfo},
