@@ -7,13 +7,23 @@
 #include <vector>
 
 #include "image.h"
-#include "pixel_art.h"
 #include "source_text.h"
 #include "zel_anim_data.h"
 #include "zel_rect.h"
 #include "zel_surface.h"
 
 namespace {
+
+// Three words as a colour; pure black is refused, since it is transparent.
+Rgb parseColour(const SourceText& source, const std::vector<std::string>& words, size_t first) {
+  if (words.size() < first + 3) source.fail("expected red, green and blue");
+  Rgb c;
+  c.r = static_cast<uint8_t>(parseInt(source, words[first], 0, 255));
+  c.g = static_cast<uint8_t>(parseInt(source, words[first + 1], 0, 255));
+  c.b = static_cast<uint8_t>(parseInt(source, words[first + 2], 0, 255));
+  if (c.isTransparent()) source.fail("0 0 0 is the transparent colour: write black as 0 0 1");
+  return c;
+}
 
 const int GLYPHS = 256;
 const int MAX_CELL = 128;

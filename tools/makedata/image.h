@@ -30,15 +30,6 @@ struct Image {
   const Rgb& at(int x, int y) const { return pixels[static_cast<size_t>(y) * largeur + x]; }
 };
 
-// Each pixel becomes a factor x factor block.
-Image scaled(const Image& in, int factor);
-
-// Reversed left to right.
-Image mirrored(const Image& in);
-
-// Transparent pixels next to (4-neighbour) a visible one take colour c.
-Image outlined(const Image& in, Rgb c);
-
 // A new surface of the graphics box holding the image; the caller owns it.
 ZEL_Surface* toSurface(const Image& in, ZEL_Grafbox* grafbox);
 
