@@ -479,3 +479,20 @@ TEST(ZeltoolSpriteTest, SheetsAreCutAsToldAndMixedGifsWarn) {
                             ": warning: frame 2 lasts 5 steps, not 3 like the first\n");
   EXPECT_EQ(readFile(dir.file("out.spr"))[2], 3);
 }
+
+// A list's animations, one a row, bound boxes outlined (no font beside the list: no names).
+TEST(ZeltoolSheetTest, EveryAnimationOfAListOnItsRowWithItsBoxes) {
+  TempDir dir;
+  for (const char* name : {"bullet.dat", "bullet_east.spr", "bullet_west.spr"}) {
+    writeFile(dir.file(name), readFile(std::string(GAME_DATA_DIR) + "/" + name));
+  }
+  const ChildResult r = zeltool({"sheet", dir.file("bullet.dat"), dir.file("sheet.png")});
+  ASSERT_EQ(r.exitCode, 0) << describe(r);
+  const RgbaImage sheet = readPng(dir.file("sheet.png"));
+  EXPECT_EQ(std::make_pair(sheet.width, sheet.height),
+            std::make_pair(6 + 2 * 16, 6 + 2 * 16));  // 10 x 10 frames
+  const uint8_t OUTLINE[4] = {255, 0, 255, 255};
+  expectPixel(sheet, 6, 6, OUTLINE);               // frame 1's box: the whole frame
+  expectPixel(sheet, 6 + 16 + 2, 6 + 2, OUTLINE);  // frame 2's: (2, 2)-(7, 7)
+  expectPixel(sheet, 6 + 16 + 2, 6 + 16 + 2, OUTLINE);
+}

@@ -38,5 +38,6 @@ int runExport(const std::vector<std::string>& words);
 int runRender(const std::vector<std::string>& words);
 int runInfo(const std::vector<std::string>& words);
 int runSprite(const std::vector<std::string>& words);
+int runSheet(const std::vector<std::string>& words);
 
 #endif

@@ -35,6 +35,11 @@ const Command COMMANDS[] = {
      "  --key RRGGBB           the colour that becomes transparent (default: alpha 0)\n"
      "  --alpha-threshold N    partly transparent pixels under N alpha become transparent\n",
      runSprite},
+    {"sheet", "FILE.dat|FILE.spr|FILE.gif OUT.png [--scale N]",
+     "every animation of a list, or one animation, as one picture with its bound boxes",
+     "  --scale N  enlarge N times (nearest neighbour); names are drawn in cartoon.spr when it is beside "
+     "FILE\n",
+     runSheet},
     {"info", "FILE... [--tle TLE]",
      "what engine files (.tle .map .spr .gif .dat .wav) hold, and where a bad one goes wrong",
      "  --tle TLE  the tile set a .map is checked against\n", runInfo},

@@ -82,14 +82,6 @@ void drawCollision(ZEL_TileMap& map, RgbaImage& image) {
   }
 }
 
-RgbaImage scaled(const RgbaImage& in, int factor) {
-  RgbaImage out(in.width * factor, in.height * factor);
-  for (int y = 0; y < out.height; ++y) {
-    for (int x = 0; x < out.width; ++x) memcpy(out.at(x, y), in.at(x / factor, y / factor), 4);
-  }
-  return out;
-}
-
 }  // namespace
 
 int runRender(const std::vector<std::string>& words) {

@@ -78,6 +78,14 @@ RgbaImage readImage(const std::string& path) {
   throw ToolError(path + ": not a PNG or BMP image");
 }
 
+RgbaImage scaled(const RgbaImage& in, int factor) {
+  RgbaImage out(in.width * factor, in.height * factor);
+  for (int y = 0; y < out.height; ++y) {
+    for (int x = 0; x < out.width; ++x) memcpy(out.at(x, y), in.at(x / factor, y / factor), BYTES_PER_PIXEL);
+  }
+  return out;
+}
+
 void writePng(const std::string& path, const RgbaImage& image) {
   AtomicFile out(path);
   png_image png;

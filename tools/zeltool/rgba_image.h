@@ -27,6 +27,9 @@ const int MAX_IMAGE_SIDE = 8192;
 RgbaImage readImage(const std::string& path);
 RgbaImage readPng(const std::string& path);
 
+// Each pixel as a factor x factor block.
+RgbaImage scaled(const RgbaImage& in, int factor);
+
 // Writes an RGBA PNG through a temporary file renamed when complete.
 void writePng(const std::string& path, const RgbaImage& image);
 
