@@ -349,8 +349,13 @@ void describeDat(const std::string& path, std::ostream& out) {
   const size_t slash = path.rfind('/');
   const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   for (size_t i = 0; i < list.size(); ++i) {
-    out << "  " << i << " " << list[i] << ": ";
-    describe(dir + list[i], "", out, true);
+    std::ostringstream line;
+    try {
+      describe(dir + list[i], "", line, true);
+      out << "  " << i << " " << list[i] << ": " << line.str();
+    } catch (const Problem& p) {
+      throw Problem{p.offset, "animation " + std::to_string(i) + ", " + list[i] + ": " + p.what};
+    }
   }
 }
 

@@ -117,14 +117,18 @@ std::string pngText(const std::vector<uint8_t>& png) {
   return "";
 }
 
-// zeltool's comment in a GIF's blocks; empty if none.
+// zeltool's comment in a GIF's blocks (extension 0x21 0xFE, one sub-block); empty if none.
 std::string gifComment(const std::vector<uint8_t>& gif) {
   const std::string prefix = std::string(TEXT_KEY) + " ";
   const std::string all(gif.begin(), gif.end());
-  const size_t found = all.find(prefix);
-  if (found == std::string::npos || found < 1) return "";
-  const size_t length = static_cast<uint8_t>(all[found - 1]);  // one sub-block
-  return found + length <= all.size() ? all.substr(found + prefix.size(), length - prefix.size()) : "";
+  for (size_t found = all.find(prefix); found != std::string::npos; found = all.find(prefix, found + 1)) {
+    if (found < 3 || all[found - 3] != '\x21' || all[found - 2] != '\xFE') continue;
+    const size_t length = static_cast<uint8_t>(all[found - 1]);
+    if (length >= prefix.size() && found + length <= all.size()) {
+      return all.substr(found + prefix.size(), length - prefix.size());
+    }
+  }
+  return "";
 }
 
 void warnIfMixed(const std::string& path, const Sprite& s, const std::vector<std::pair<int, int>>& sizes) {
