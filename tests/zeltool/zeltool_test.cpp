@@ -1,6 +1,7 @@
 // zeltool on hand-made Tiled files: every data encoding, flips, layers,
 // tilesets, hostile inputs, and the pictures Tiled itself draws.
 #include <SDL.h>
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <zlib.h>
@@ -432,6 +433,16 @@ TEST(ZeltoolSpriteTest, SheetsAreCutAsToldAndMixedGifsWarn) {
   TempDir dir;
   writePng(dir.file("rgba.png"), tileImage());
   writePalettePng(dir.file("palette.png"), tileImage());
+  // Grey and alpha: the margins clear, frame 2 light grey, clear / black, dark grey.
+  std::vector<uint8_t> grey(7 * 4 * 2, 0);
+  const uint8_t frame2[4][2] = {{200, 255}, {0, 0}, {0, 255}, {90, 255}};
+  for (int i = 0; i < 4; ++i) memcpy(&grey[((1 + i / 2) * 7 + 4 + i % 2) * 2], frame2[i], 2);
+  png_image png = {};
+  png.version = PNG_IMAGE_VERSION;
+  png.width = 7;
+  png.height = 4;
+  png.format = PNG_FORMAT_GA;
+  ASSERT_TRUE(png_image_write_to_file(&png, dir.file("grey.png").c_str(), 0, grey.data(), 0, nullptr));
   const std::vector<std::string> cut = {"--frame", "2x2", "--margin", "1", "--spacing", "1", "--delay", "7"};
   auto sprite = [&](const std::string& in, std::vector<std::string> options) {
     options.insert(options.begin(), {"sprite", dir.file(in), dir.file("out.spr")});
@@ -478,6 +489,23 @@ TEST(ZeltoolSpriteTest, SheetsAreCutAsToldAndMixedGifsWarn) {
   EXPECT_EQ(warned.err, "zeltool sprite: " + dir.file("mixed.gif") +
                             ": warning: frame 2 lasts 5 steps, not 3 like the first\n");
   EXPECT_EQ(readFile(dir.file("out.spr"))[2], 3);
+  // A second frame smaller than the first, written by giflib.
+  int error = 0;
+  GifFileType* gif = EGifOpenFileName(dir.file("sizes.gif").c_str(), false, &error);
+  ColorMapObject* colours = GifMakeMapObject(2, nullptr);
+  colours->Colors[1] = GifColorType{255, 0, 0};
+  EGifPutScreenDesc(gif, 2, 2, 8, 0, colours);
+  const GifPixelType pixels[] = {1, 1, 1, 1};
+  for (int side : {2, 1}) {
+    EGifPutImageDesc(gif, 0, 0, side, side, false, nullptr);
+    for (int y = 0; y < side; ++y) EGifPutLine(gif, const_cast<GifPixelType*>(pixels), side);
+  }
+  EGifCloseFile(gif, &error);
+  GifFreeMapObject(colours);
+  const ChildResult sized = sprite("sizes.gif", {});
+  EXPECT_EQ(sized.exitCode, 0);
+  EXPECT_EQ(sized.err, "zeltool sprite: " + dir.file("sizes.gif") +
+                           ": warning: frame 2 is 1 x 1, not 2 x 2 like the first\n");
 }
 
 // A list's animations, one a row, bound boxes outlined (no font beside the list: no names).
