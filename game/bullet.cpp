@@ -33,7 +33,10 @@ bullet* bullet::fire(int x, int y, float vx, float vy, int period, ZEL_ListAnimD
   return ProjectilePool<bullet>::launch(new bullet(x, y, vx, vy, period, anims));
 }
 
-void bullet::reclaim() { ProjectilePool<bullet>::reclaim(); }
+void bullet::reclaim() {
+  ProjectilePool<bullet>::retireAll();
+  ProjectilePool<bullet>::reclaim();
+}
 
 void bullet::leave() { ProjectilePool<bullet>::leave(this); }
 

@@ -23,7 +23,8 @@ class bullet : public ZEL_Actif {
 
   // Deletes the bullets that left the space, then makes one and adds it.
   static bullet* fire(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims);
-  // Deletes every bullet that left the space (at teardown).
+  // Deletes every bullet, those still in flight and those that left the
+  // space (at teardown).
   static void reclaim();
 
   void go();

@@ -57,7 +57,7 @@ int main(int, char**) {
     if (space.grafbox != nullptr) delete grafbox;
     if (space.timer != nullptr) delete timer;
     if (space.soundBox != nullptr) delete sound;
-    // Projectiles that left the space are no longer anyone's.
+    // Projectiles in flight, and those that left the space, are no longer anyone's.
     bullet::reclaim();
     shit::reclaim();
   }  // the font, the space, then the tile map

@@ -29,6 +29,14 @@ class ProjectilePool {
   static void reclaim() {
     while (retired.getSize() > 0) delete retired.remove(retired.getSize() - 1);
   }
+  // Takes every projectile of this kind still in the space out of it, to
+  // be reclaimed: at teardown, when some may still be in flight.
+  static void retireAll() {
+    ZEL_Space* space = ZEL_Actif::getSpace();
+    for (int i = space->getActifCount() - 1; i >= 0; --i) {
+      if (T* p = dynamic_cast<T*>(space->getActif(i))) leave(p);
+    }
+  }
   static int retiredCount() { return retired.getSize(); }
 
  private:

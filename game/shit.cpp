@@ -31,7 +31,10 @@ shit* shit::drop(int x, int y, float vx, float vy, int period, ZEL_ListAnimData*
   return ProjectilePool<shit>::launch(new shit(x, y, vx, vy, period, anims));
 }
 
-void shit::reclaim() { ProjectilePool<shit>::reclaim(); }
+void shit::reclaim() {
+  ProjectilePool<shit>::retireAll();
+  ProjectilePool<shit>::reclaim();
+}
 
 void shit::leave() { ProjectilePool<shit>::leave(this); }
 

@@ -22,6 +22,7 @@ class shit : public ZEL_Actif {
   ~shit() override;
 
   static shit* drop(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims);
+  // Deletes every dropping, those still falling and those that left the space (at teardown).
   static void reclaim();
 
   void go();

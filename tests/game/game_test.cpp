@@ -271,7 +271,8 @@ TEST(PlateformeTest, DrawsTheLevelScrollsWithTheViewAndQuitsOnEscape) {
     const std::string compare = " png:- | compare -metric AE " + dir.file("start.png") + " - null:";
     EXPECT_GT(numberFrom(shot + compare), demo::SCREEN_WIDTH * demo::SCREEN_HEIGHT / 20);  // the view moved
   }();
-  run("xdotool keydown Escape sleep 0.3 keyup Escape");  // held a few frames, and sent whatever failed above
+  // Quit while shooting, bullets in flight; held a few frames, and sent whatever failed above.
+  run("xdotool keydown space sleep 0.3 keydown Escape sleep 0.3 keyup Escape keyup space");
   running.join();
   EXPECT_EQ(game.exitCode, 0) << describe(game);
   EXPECT_EQ(game.out.rfind(BANNER, 0), 0u) << game.out;
