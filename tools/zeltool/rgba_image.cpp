@@ -86,16 +86,31 @@ RgbaImage scaled(const RgbaImage& in, int factor) {
   return out;
 }
 
-void writePng(const std::string& path, const RgbaImage& image) {
-  AtomicFile out(path);
+std::vector<uint8_t> encodePng(const std::string& path, const RgbaImage& image) {
   png_image png;
   memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
   png.width = static_cast<png_uint_32>(image.width);
   png.height = static_cast<png_uint_32>(image.height);
   png.format = PNG_FORMAT_RGBA;
-  if (!png_image_write_to_file(&png, out.temporary().c_str(), 0, image.pixels.data(), 0, nullptr)) {
-    throw ToolError(path + ": cannot write the PNG image: " + png.message);
+  png_alloc_size_t size = 0;
+  if (!png_image_write_get_memory_size(png, size, 0, image.pixels.data(), 0, nullptr)) {
+    throw ToolError(path + ": cannot make the PNG image: " + png.message);
   }
+  std::vector<uint8_t> bytes(size);
+  if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, image.pixels.data(), 0, nullptr)) {
+    throw ToolError(path + ": cannot make the PNG image: " + png.message);
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  AtomicFile out(path);
+  FILE* f = fopen(out.temporary().c_str(), "wb");
+  const bool written = f != nullptr && fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (f == nullptr || fclose(f) != 0 || !written) throw ToolError(path + ": cannot write the file");
   out.commit();
 }
+
+void writePng(const std::string& path, const RgbaImage& image) { writeBytes(path, encodePng(path, image)); }

@@ -30,6 +30,12 @@ RgbaImage readPng(const std::string& path);
 // Each pixel as a factor x factor block.
 RgbaImage scaled(const RgbaImage& in, int factor);
 
+// The bytes of an RGBA PNG of the image; path names it in messages.
+std::vector<uint8_t> encodePng(const std::string& path, const RgbaImage& image);
+
+// Writes bytes through a temporary file renamed when complete.
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
 // Writes an RGBA PNG through a temporary file renamed when complete.
 void writePng(const std::string& path, const RgbaImage& image);
 

@@ -1,7 +1,6 @@
 #include "sprite.h"
 
 #include <gif_lib.h>
-#include <png.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -345,21 +344,7 @@ void writeSheet(const Sprite& s, const std::string& path) {
     for (int y = 0; y < s.height; ++y)
       memcpy(sheet.at(static_cast<int>(i) * s.width, y), s.frames[i].at(0, y), s.width * 4u);
   }
-  png_image png;
-  memset(&png, 0, sizeof png);
-  png.version = PNG_IMAGE_VERSION;
-  png.width = static_cast<png_uint_32>(sheet.width);
-  png.height = static_cast<png_uint_32>(sheet.height);
-  png.format = PNG_FORMAT_RGBA;
-  png_alloc_size_t size = 0;
-  if (!png_image_write_get_memory_size(png, size, 0, sheet.pixels.data(), 0, nullptr)) {
-    throw ToolError(path + ": cannot make the PNG: " + png.message);
-  }
-  std::vector<uint8_t> bytes(size);
-  if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, sheet.pixels.data(), 0, nullptr)) {
-    throw ToolError(path + ": cannot make the PNG: " + png.message);
-  }
-  bytes.resize(size);
+  std::vector<uint8_t> bytes = encodePng(path, sheet);
   // A tEXt chunk right after IHDR: length, type, keyword, NUL, text, CRC.
   const std::string text = describe(s);
   std::vector<uint8_t> chunk = {0, 0, 0, 0, 't', 'E', 'X', 't'};
@@ -370,9 +355,5 @@ void writeSheet(const Sprite& s, const std::string& path) {
   const uint32_t crc = crc32(crc32(0, nullptr, 0), &chunk[4], static_cast<uInt>(chunk.size() - 4));
   for (int i = 0; i < 4; ++i) chunk.push_back(static_cast<uint8_t>(crc >> (24 - 8 * i)));
   bytes.insert(bytes.begin() + PNG_IHDR_END, chunk.begin(), chunk.end());
-  AtomicFile out(path);
-  FILE* f = fopen(out.temporary().c_str(), "wb");
-  const bool written = f != nullptr && fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (f == nullptr || fclose(f) != 0 || !written) throw ToolError(path + ": cannot write the file");
-  out.commit();
+  writeBytes(path, bytes);
 }
