@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "command.h"
+#include "files.h"
 #include "tool_error.h"
 #include "zel_list_anim_data.h"
 #include "zel_tile.h"
@@ -71,20 +72,10 @@ class Bytes {
 };
 
 std::vector<uint8_t> fileBytes(const std::string& path) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (f == nullptr) throw Problem{NO_OFFSET, "cannot open the file"};
   std::vector<uint8_t> bytes;
-  uint8_t chunk[65536];
-  for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0 && bytes.size() <= MAX_INFO_BYTES;) {
-    bytes.insert(bytes.end(), chunk, chunk + n);
-  }
-  fclose(f);
+  if (!readFileBytes(path, MAX_INFO_BYTES, bytes)) throw Problem{NO_OFFSET, "cannot open the file"};
   if (bytes.size() > MAX_INFO_BYTES) throw Problem{NO_OFFSET, "larger than any engine file"};
   return bytes;
-}
-
-bool endsWith(const std::string& s, const std::string& end) {
-  return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
 }
 
 // The engine's whole, non-empty records: what a tile map numbers.
@@ -346,8 +337,7 @@ void describeDat(const std::string& path, std::ostream& out) {
   }
   if (list.empty()) throw Problem{0, "names no animation"};
   out << "animation list, " << list.size() << " animations\n";
-  const size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  const std::string dir = directoryOf(path);
   for (size_t i = 0; i < list.size(); ++i) {
     std::ostringstream line;
     try {

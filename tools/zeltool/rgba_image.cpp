@@ -7,15 +7,12 @@
 #include <memory>
 
 #include "atomic_file.h"
+#include "files.h"
 #include "tool_error.h"
 
 namespace {
 
 const int BYTES_PER_PIXEL = 4;
-
-bool endsWith(const std::string& s, const std::string& end) {
-  return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
-}
 
 void checkSize(const std::string& path, long long w, long long h) {
   if (w < 1 || h < 1 || w > MAX_IMAGE_SIDE || h > MAX_IMAGE_SIDE) {

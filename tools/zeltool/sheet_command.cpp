@@ -9,6 +9,7 @@
 
 #include "command.h"
 #include "engine_level.h"
+#include "files.h"
 #include "headless_screen.h"
 #include "sprite.h"
 #include "tool_error.h"
@@ -25,11 +26,6 @@ const uint8_t BACKGROUND[4] = {96, 112, 128, 255};
 const uint8_t OUTLINE[4] = {255, 0, 255, 255};
 const char FONT_FILE[] = "cartoon.spr";
 
-std::string directoryOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
 bool exists(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0;
@@ -37,7 +33,7 @@ bool exists(const std::string& path) {
 
 // The animation files a .dat names, or the one file.
 std::vector<std::string> animationsOf(const std::string& path) {
-  if (path.size() < 4 || path.compare(path.size() - 4, 4, ".dat") != 0) return {path};
+  if (!endsWith(path, ".dat")) return {path};
   std::ifstream list(path);
   if (!list) throw ToolError(path + ": cannot open the file");
   std::vector<std::string> files;

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "atomic_file.h"
+#include "files.h"
 #include "tool_error.h"
 #include "zel_anim_data.h"
 #include "zel_grafbox.h"
@@ -93,12 +94,10 @@ bool readDescription(const std::string& text, size_t frames, int* w, int* h, std
   return delays->size() == frames && boxes->size() == frames;
 }
 
+// The file's bytes, to look for zeltool's text in it; the file was read whole already.
 std::vector<uint8_t> fileBytes(const std::string& path) {
   std::vector<uint8_t> bytes;
-  if (FILE* f = fopen(path.c_str(), "rb")) {
-    for (int c; (c = fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
-    fclose(f);
-  }
+  readFileBytes(path, SIZE_MAX - 1, bytes);
   return bytes;
 }
 

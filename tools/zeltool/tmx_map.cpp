@@ -7,6 +7,7 @@
 #include <cstring>
 #include <pugixml.hpp>
 
+#include "files.h"
 #include "layer_data.h"
 #include "tool_error.h"
 #include "zel_tile.h"
@@ -17,32 +18,16 @@ namespace {
 const size_t MAX_XML_BYTES = 256u << 20;  // far beyond any level Tiled saves
 const int BYTES_PER_PIXEL = 4;
 
-bool endsWith(const std::string& s, const std::string& end) {
-  return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
-}
-
-std::string directoryOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
 std::string relativeTo(const std::string& file, const std::string& name) {
   return name.empty() || name[0] == '/' ? name : directoryOf(file) + name;
 }
 
 std::vector<uint8_t> readBytes(const std::string& path) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (f == nullptr) throw ToolError(path + ": cannot open the file");
   std::vector<uint8_t> bytes;
-  uint8_t chunk[65536];
-  for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) {
-    bytes.insert(bytes.end(), chunk, chunk + n);
-    if (bytes.size() > MAX_XML_BYTES) {
-      fclose(f);
-      throw ToolError(path + ": the file is larger than " + std::to_string(MAX_XML_BYTES >> 20) + " MiB");
-    }
+  if (!readFileBytes(path, MAX_XML_BYTES, bytes)) throw ToolError(path + ": cannot open the file");
+  if (bytes.size() > MAX_XML_BYTES) {
+    throw ToolError(path + ": the file is larger than " + std::to_string(MAX_XML_BYTES >> 20) + " MiB");
   }
-  fclose(f);
   return bytes;
 }
 
