@@ -11,12 +11,9 @@
 #include "tool_error.h"
 #include "zel_anim_data.h"
 #include "zel_tile_map.h"
-#include "zel_timer_sdl.h"
 
 namespace {
 
-const int SCREEN_SIDE = 16;  // only for making surfaces: nothing is shown
-const unsigned STEPS_PER_SECOND = 100;
 
 // Runs load in a child; ToolError naming `what` when it does not end well.
 void checkInChild(const std::function<void(HeadlessScreen&)>& load, const std::string& what) {
@@ -25,7 +22,7 @@ void checkInChild(const std::function<void(HeadlessScreen&)>& load, const std::s
   const pid_t pid = fork();
   if (pid < 0) throw ToolError("cannot start a process to load " + what);
   if (pid == 0) {
-    HeadlessScreen screen(SCREEN_SIDE, SCREEN_SIDE);
+    HeadlessScreen screen;
     load(screen);
     _exit(0);
   }
@@ -52,9 +49,7 @@ void checkEngineLevel(const std::string& tlePath, const std::string& mapPath) {
 void checkEngineAnimation(const std::string& path) {
   checkInChild(
       [&](HeadlessScreen& screen) {
-        ZEL_TimerSDL timer;
-        timer.setRate(STEPS_PER_SECOND);
-        ZEL_AnimData anim(path.c_str(), &screen.box, &timer);
+        ZEL_AnimData anim(path.c_str(), &screen.box, &screen.timer);
       },
       path);
 }

@@ -15,7 +15,6 @@
 
 namespace {
 
-const int SCREEN_SIDE = 16;  // only for making surfaces: nothing is shown
 const int SHEET_COLUMNS = 16;
 const char TMX_VERSION[] = "1.10";
 const char* const ATTRIBUTE_NAMES[] = {"attr0", "transparent", "attr2", "attr3", "walkable"};
@@ -136,7 +135,7 @@ pugi::xml_document mapDocument(ZEL_TileMap& map, const std::string& name, int tw
 int runExport(const std::vector<std::string>& words) {
   const Args args(words, 3, {}, {});
   checkEngineLevel(args[0], args[1]);
-  HeadlessScreen screen(SCREEN_SIDE, SCREEN_SIDE);
+  HeadlessScreen screen;
   ZEL_TileMap map(args[0].c_str(), &screen.box);
   map.ReadMap(args[1].c_str());
   const int tw = map.get_largeur_tile(), th = map.get_hauteur_tile();

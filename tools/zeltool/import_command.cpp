@@ -4,12 +4,6 @@
 #include "tmx_map.h"
 #include "tool_error.h"
 
-namespace {
-
-const int SCREEN_SIDE = 16;  // only for making surfaces: nothing is shown
-
-}  // namespace
-
 int runImport(const std::vector<std::string>& words) {
   const Args args(words, 3, {"--background"}, {});
   uint8_t background[3];
@@ -21,7 +15,7 @@ int runImport(const std::vector<std::string>& words) {
   if (!args.has("--background") && map.hasBackground)
     std::copy(map.background, map.background + 3, background);
   const EngineLevel level = buildLevel(map, hasBackground ? background : nullptr, args[0]);
-  HeadlessScreen screen(SCREEN_SIDE, SCREEN_SIDE);
+  HeadlessScreen screen;
   writeLevel(level, args[1], args[2], &screen.box);
   return 0;
 }

@@ -14,11 +14,9 @@
 #include "sprite.h"
 #include "tool_error.h"
 #include "zel_font.h"
-#include "zel_timer_sdl.h"
 
 namespace {
 
-const unsigned STEPS_PER_SECOND = 100;
 const int GAP = 6;  // pixels around and between frames and rows
 const int MAX_SCALE = 16;
 const int LABEL_SCREEN_WIDTH = 1024, LABEL_SCREEN_HEIGHT = 64;  // where one label is drawn
@@ -95,14 +93,12 @@ int runSheet(const std::vector<std::string>& words) {
   const bool withText = exists(fontPath);
   if (withText) checkEngineAnimation(fontPath);
   HeadlessScreen screen(LABEL_SCREEN_WIDTH, LABEL_SCREEN_HEIGHT);
-  ZEL_TimerSDL timer;
-  timer.setRate(STEPS_PER_SECOND);
   std::unique_ptr<ZEL_Font> font(withText ? new ZEL_Font(fontPath.c_str(), &screen.box) : nullptr);
   std::vector<Sprite> sprites;
   std::vector<RgbaImage> labels;
   int labelWidth = 0, width = 0, height = GAP;
   for (const std::string& file : files) {
-    sprites.push_back(readAnimation(file, &screen.box, &timer));
+    sprites.push_back(readAnimation(file, &screen.box, &screen.timer));
     const Sprite& s = sprites.back();
     const std::string name = file.substr(directoryOf(file).size());
     if (font) labels.push_back(label(name + " " + std::to_string(s.delays[0]) + " steps", *font, screen));

@@ -6,12 +6,9 @@
 #include "sprite.h"
 #include "tmx_map.h"
 #include "tool_error.h"
-#include "zel_timer_sdl.h"
 
 namespace {
 
-const int SCREEN_SIDE = 16;  // only for making surfaces: nothing is shown
-const unsigned STEPS_PER_SECOND = 100;
 const int MAX_SIDE = 4096;  // the engine's largest animation frame
 const int MAX_COUNT = 65535, MAX_DELAY = 65535;
 
@@ -52,13 +49,11 @@ int runSprite(const std::vector<std::string>& words) {
   const Format in = formatOf(args[0]), out = formatOf(args[1]);
   const SheetOptions options = sheetOptions(args);
   if (in != Format::Png) checkEngineAnimation(args[0]);
-  HeadlessScreen screen(SCREEN_SIDE, SCREEN_SIDE);
-  ZEL_TimerSDL timer;
-  timer.setRate(STEPS_PER_SECOND);
+  HeadlessScreen screen;
   Sprite sprite = in == Format::Png ? readSheet(args[0], options, &screen.box)
-                                    : readAnimation(args[0], &screen.box, &timer);
+                                    : readAnimation(args[0], &screen.box, &screen.timer);
   if (in != Format::Png && options.delay >= 0) sprite.delays.assign(sprite.frames.size(), options.delay);
-  if (out == Format::Spr) writeSpr(sprite, args[1], &screen.box, &timer);
+  if (out == Format::Spr) writeSpr(sprite, args[1], &screen.box, &screen.timer);
   if (out == Format::Gif) writeGif(sprite, args[1]);
   if (out == Format::Png) writeSheet(sprite, args[1]);
   return 0;
