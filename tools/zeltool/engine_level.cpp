@@ -14,7 +14,6 @@
 
 namespace {
 
-
 // Runs load in a child; ToolError naming `what` when it does not end well.
 void checkInChild(const std::function<void(HeadlessScreen&)>& load, const std::string& what) {
   fflush(stdout);
@@ -47,9 +46,6 @@ void checkEngineLevel(const std::string& tlePath, const std::string& mapPath) {
 }
 
 void checkEngineAnimation(const std::string& path) {
-  checkInChild(
-      [&](HeadlessScreen& screen) {
-        ZEL_AnimData anim(path.c_str(), &screen.box, &screen.timer);
-      },
-      path);
+  checkInChild([&](HeadlessScreen& screen) { ZEL_AnimData anim(path.c_str(), &screen.box, &screen.timer); },
+               path);
 }

@@ -9,6 +9,7 @@
 
 #include "command.h"
 #include "files.h"
+#include "sprite.h"
 #include "tool_error.h"
 #include "zel_list_anim_data.h"
 #include "zel_tile.h"
@@ -18,11 +19,9 @@
 namespace {
 
 const size_t MAX_INFO_BYTES = 256u << 20;  // larger than any engine file
-const int MAX_SPRITE_SIDE = 4096;          // as the animation loader
 const int PIXEL_BYTES = 4;
 const int TLE_HEADER_BYTES = 13, MAP_HEADER_BYTES = 24, SPR_HEADER_BYTES = 8, SPR_BOX_BYTES = 16;
-const size_t MAX_TILE_LINES = 256;   // a tile set's own lines; the rest are counted
-const int GIF_STEP_HUNDREDTHS = 10;  // at 100 steps a second; smaller delays read as steps
+const size_t MAX_TILE_LINES = 256;  // a tile set's own lines; the rest are counted
 
 // A problem at a byte offset of the file being read (NO_OFFSET: the file as a whole).
 const size_t NO_OFFSET = SIZE_MAX;
@@ -173,9 +172,9 @@ FrameSummary boxOf(const std::vector<bool>& visible, int w, int h) {
 void describeSpr(Bytes& in, std::ostream& out, bool brief) {
   const uint32_t count = in.le(2, "the header"), delay = in.le(2, "the header");
   const uint32_t w = in.le(2, "the header"), h = in.le(2, "the header");
-  if (count == 0 || w == 0 || h == 0 || w > MAX_SPRITE_SIDE || h > MAX_SPRITE_SIDE) {
+  if (count == 0 || w == 0 || h == 0 || w > MAX_FRAME_SIDE || h > MAX_FRAME_SIDE) {
     throw Problem{0, "header says " + std::to_string(count) + " frames of " + std::to_string(w) + " x " +
-                         std::to_string(h) + " (1 to " + std::to_string(MAX_SPRITE_SIDE) + " a side)"};
+                         std::to_string(h) + " (1 to " + std::to_string(MAX_FRAME_SIDE) + " a side)"};
   }
   const uint64_t frameBytes = uint64_t{w} * h * PIXEL_BYTES;
   if (in.left() < frameBytes * count) {
@@ -249,7 +248,7 @@ void describeGif(Bytes& in, std::ostream& out, bool brief) {
       in.skip(table.size(), "");
     }
     const uint32_t codeSize = in.le(1, "the code size");
-    if (w == 0 || h == 0 || w > MAX_SPRITE_SIDE || h > MAX_SPRITE_SIDE || codeSize < 1 || codeSize > 8) {
+    if (w == 0 || h == 0 || w > MAX_FRAME_SIDE || h > MAX_FRAME_SIDE || codeSize < 1 || codeSize > 8) {
       throw Problem{start, "image " + std::to_string(count + 1) + " is " + std::to_string(w) + " x " +
                                std::to_string(h) + " with code size " + std::to_string(codeSize)};
     }
@@ -274,7 +273,7 @@ void describeGif(Bytes& in, std::ostream& out, bool brief) {
       }
     }
     const FrameSummary b = boxOf(visible, static_cast<int>(w), static_cast<int>(h));
-    const uint32_t steps = delay >= GIF_STEP_HUNDREDTHS ? delay / GIF_STEP_HUNDREDTHS : delay;
+    const uint32_t steps = delay >= GIF_HUNDREDTHS_PER_STEP ? delay / GIF_HUNDREDTHS_PER_STEP : delay;
     frames << "  frame " << ++count << ": " << w << " x " << h << ", delay " << steps << " steps, box ("
            << b.x1 << ", " << b.y1 << ")-(" << b.x2 << ", " << b.y2 << ")\n";
     transparent = -1;

@@ -15,9 +15,8 @@
 namespace {
 
 const int OPAQUE = 255;
-const int HALF_COVERED = 128;             // with nothing behind, less alpha than this is left uncovered
-const uint8_t NEAR_BLACK[3] = {0, 0, 1};  // the nearest colour the engine does not key out
-const int BLANK_LATER = -1;               // an empty cell, numbered once every other tile is
+const int HALF_COVERED = 128;  // with nothing behind, less alpha than this is left uncovered
+const int BLANK_LATER = -1;    // an empty cell, numbered once every other tile is
 
 // One layer's contribution to a cell.
 struct Layered {

@@ -22,6 +22,10 @@ struct RgbaImage {
 // square is 256 MiB of RGBA.
 const int MAX_IMAGE_SIDE = 8192;
 
+// The colour opaque black becomes where black is the engine's key: the
+// nearest one the engine does not key out.
+const uint8_t NEAR_BLACK[3] = {0, 0, 1};
+
 // Reads a PNG (any colour type and depth, tRNS honoured) or a BMP, by the
 // file's extension. ToolError naming the file when it cannot.
 RgbaImage readImage(const std::string& path);

@@ -19,11 +19,9 @@
 namespace {
 
 const uint8_t OPAQUE = 255;
-const uint8_t NEAR_BLACK[3] = {0, 0, 1};  // the nearest colour the engine does not key out
-const char TEXT_KEY[] = "zeltool";        // the PNG text chunk and GIF comment zeltool reads back
+const char TEXT_KEY[] = "zeltool";  // the PNG text chunk and GIF comment zeltool reads back
 const int GIF_COLOURS = 256;
 const int GIF_TRANSPARENT = 0;        // index 0 is the key in every palette zeltool writes
-const int HUNDREDTHS_PER_STEP = 10;   // at 100 steps a second
 const unsigned MAX_GIF_STEPS = 6553;  // 65535 hundredths
 const size_t PNG_SIGNATURE_BYTES = 8, PNG_IHDR_END = 33;  // signature, then IHDR's 25 bytes
 
@@ -314,7 +312,7 @@ void writeGif(const Sprite& s, const std::string& path) {
   if (comment.size() < 256) check(EGifPutComment(gif, comment.c_str()));
   std::vector<GifPixelType> line(static_cast<size_t>(s.width));
   for (size_t i = 0; i < s.frames.size(); ++i) {
-    const unsigned hundredths = std::min(s.delays[i], MAX_GIF_STEPS) * HUNDREDTHS_PER_STEP;
+    const unsigned hundredths = std::min(s.delays[i], MAX_GIF_STEPS) * GIF_HUNDREDTHS_PER_STEP;
     const unsigned char control[4] = {1, static_cast<unsigned char>(hundredths & 0xFF),
                                       static_cast<unsigned char>(hundredths >> 8), GIF_TRANSPARENT};
     check(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof control, control));

@@ -11,6 +11,11 @@
 class ZEL_Grafbox;
 class ZEL_Timer;
 
+// The engine's largest animation frame side, and its reading of GIF delays
+// at 100 steps a second: ten hundredths a step, smaller delays as steps.
+const int MAX_FRAME_SIDE = 4096;
+const unsigned GIF_HUNDREDTHS_PER_STEP = 10;
+
 // One animation as zeltool converts it: frames of one size whose alpha is
 // 0 where the engine keys out (its transparent black) and 255 elsewhere,
 // and a delay in steps and a bound box (x1, y1, x2, y2) per frame.

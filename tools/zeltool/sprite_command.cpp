@@ -9,7 +9,6 @@
 
 namespace {
 
-const int MAX_SIDE = 4096;  // the engine's largest animation frame
 const int MAX_COUNT = 65535, MAX_DELAY = 65535;
 
 enum class Format { Spr, Gif, Png };
@@ -27,12 +26,13 @@ SheetOptions sheetOptions(const Args& args) {
   SheetOptions o;
   if (args.has("--frame") &&
       (sscanf(args.value("--frame").c_str(), "%dx%d", &o.frameWidth, &o.frameHeight) != 2 ||
-       o.frameWidth < 1 || o.frameHeight < 1 || o.frameWidth > MAX_SIDE || o.frameHeight > MAX_SIDE)) {
-    throw UsageError("--frame takes WxH, 1 to " + std::to_string(MAX_SIDE) + " a side");
+       o.frameWidth < 1 || o.frameHeight < 1 || o.frameWidth > MAX_FRAME_SIDE ||
+       o.frameHeight > MAX_FRAME_SIDE)) {
+    throw UsageError("--frame takes WxH, 1 to " + std::to_string(MAX_FRAME_SIDE) + " a side");
   }
   o.count = args.number("--count", 0, 1, MAX_COUNT);
-  o.margin = args.number("--margin", 0, 0, MAX_SIDE);
-  o.spacing = args.number("--spacing", 0, 0, MAX_SIDE);
+  o.margin = args.number("--margin", 0, 0, MAX_FRAME_SIDE);
+  o.spacing = args.number("--spacing", 0, 0, MAX_FRAME_SIDE);
   o.delay = args.number("--delay", -1, 0, MAX_DELAY);
   o.alphaThreshold = args.number("--alpha-threshold", -1, 1, 255);
   o.hasKey = args.has("--key");
