@@ -167,12 +167,13 @@ bool isKnownGid(const TmxMap& map, uint32_t gid) {
   return gid == 0;
 }
 
-struct Inherited {
+// A layer's or group's opacity and offset, its groups' included.
+struct Placement {
   double opacity;
   int offsetX, offsetY;  // pixels
 };
 
-void readLayer(const pugi::xml_node& node, const Inherited& from, const std::string& path, TmxMap& map) {
+void readLayer(const pugi::xml_node& node, const Placement& placed, const std::string& path, TmxMap& map) {
   const std::string where = path + ": layer '" + std::string(node.attribute("name").value()) + "'";
   if (intAttribute(node, "width", map.width) != map.width ||
       intAttribute(node, "height", map.height) != map.height) {
@@ -182,11 +183,11 @@ void readLayer(const pugi::xml_node& node, const Inherited& from, const std::str
   const std::vector<uint32_t> ids = decodeLayerData(node.child("data"), cells, where);
   TmxLayer layer;
   layer.name = node.attribute("name").value();
-  layer.opacity = from.opacity * node.attribute("opacity").as_double(1.0);
+  layer.opacity = placed.opacity;
   layer.collision = isCollisionLayer(node);
   layer.gids.assign(cells, 0);
-  const int dx = wholeCells(from.offsetX + intAttribute(node, "offsetx"), map.tileWidth, where);
-  const int dy = wholeCells(from.offsetY + intAttribute(node, "offsety"), map.tileHeight, where);
+  const int dx = wholeCells(placed.offsetX, map.tileWidth, where);
+  const int dy = wholeCells(placed.offsetY, map.tileHeight, where);
   for (size_t i = 0; i < cells; ++i) {
     const uint32_t gid = ids[i] & ~ROTATE_HEXAGONAL;
     if (!isKnownGid(map, gid & GID_MASK)) {
@@ -200,15 +201,15 @@ void readLayer(const pugi::xml_node& node, const Inherited& from, const std::str
   map.layers.push_back(std::move(layer));
 }
 
-void readLayers(const pugi::xml_node& parent, const Inherited& from, const std::string& path, TmxMap& map) {
+void readLayers(const pugi::xml_node& parent, const Placement& from, const std::string& path, TmxMap& map) {
   for (pugi::xml_node node : parent.children()) {
     const std::string kind = node.name();
     if (kind != "layer" && kind != "group" && kind != "objectgroup" && kind != "imagelayer") continue;
     if (!node.attribute("visible").as_bool(true)) continue;
-    const Inherited here = {from.opacity * node.attribute("opacity").as_double(1.0),
+    const Placement here = {from.opacity * node.attribute("opacity").as_double(1.0),
                             from.offsetX + intAttribute(node, "offsetx"),
                             from.offsetY + intAttribute(node, "offsety")};
-    if (kind == "layer") readLayer(node, from, path, map);
+    if (kind == "layer") readLayer(node, here, path, map);
     if (kind == "group") readLayers(node, here, path, map);
     if (kind == "objectgroup" || kind == "imagelayer") {
       fprintf(stderr, "zeltool: %s: %s '%s' skipped\n", path.c_str(),
