@@ -226,6 +226,14 @@ TEST(ZeltoolImportTest, EveryEncodingGivesTheSameLevelAndFlipsAsDrawnByHand) {
   // A background colour fills what no layer covers.
   const uint8_t BACKGROUND[4] = {0x10, 0x20, 0x30, 255};
   expectPixel(importAndRender(dir, dir.file("level.tmx.gz"), {"--background", "102030"}), 0, 2, BACKGROUND);
+  // A tileset's offset of whole cells moves its tiles: tile 1 of cell 0 lands in cell (1, 1).
+  std::string shifted = tilesetXml("tiles.png");
+  shifted.insert(shifted.find("<image"), "<tileoffset x=\"2\" y=\"2\"/>");
+  const std::string offset = mapXml(4, 2, shifted + layerXml("ground", csv({1, 0, 0, 0, 0, 0, 0, 0})));
+  writeFile(dir.file("offset.tmx"), std::vector<uint8_t>(offset.begin(), offset.end()));
+  const RgbaImage moved = importAndRender(dir, dir.file("offset.tmx"));
+  expectPixel(moved, 0, 0, CLEAR);
+  expectPixel(moved, TILE, TILE, R);
 }
 
 // Tiled's tmxrasterizer draws the reference: two tilesets (a BMP, and an

@@ -32,7 +32,6 @@ class Builder {
   EngineLevel build();
 
  private:
-  const TmxTileset* tilesetOf(uint32_t gid) const;
   int add(EngineTile tile);
   int numberOfCell(size_t cell);
   EngineTile composite(const std::vector<Layered>& stack, bool blocked) const;
@@ -47,13 +46,6 @@ class Builder {
   std::unordered_map<std::string, int> composites_;
   bool anyEmpty_ = false;
 };
-
-const TmxTileset* Builder::tilesetOf(uint32_t gid) const {
-  for (const TmxTileset& set : map_.tilesets) {
-    if (gid >= set.firstGid && gid - set.firstGid < set.tiles.size()) return &set;
-  }
-  return nullptr;
-}
 
 int Builder::add(EngineTile tile) {
   const uint64_t bytes = (level_.tiles.size() + 1) * static_cast<uint64_t>(tile.image.pixels.size());
@@ -78,7 +70,7 @@ void over(uint8_t* dst, const uint8_t* src, int opacity) {
 
 void Builder::drawOver(RgbaImage& into, const Layered& layered) const {
   const uint32_t id = layered.gid & GID_MASK;
-  const TmxTileset* set = tilesetOf(id);
+  const TmxTileset* set = tilesetOf(map_, id);
   const RgbaImage& tile = set->tiles[id - set->firstGid];
   const bool diagonal = layered.gid & FLIP_DIAGONAL, h = layered.gid & FLIP_HORIZONTAL,
              v = layered.gid & FLIP_VERTICAL;
@@ -134,7 +126,7 @@ EngineTile Builder::composite(const std::vector<Layered>& stack, bool blocked) c
   for (const Layered& layered : stack) {
     drawOver(image, layered);
     const uint32_t id = layered.gid & GID_MASK;
-    const TmxTileset* set = tilesetOf(id);
+    const TmxTileset* set = tilesetOf(map_, id);
     const auto found = set->attributes.find(static_cast<int>(id - set->firstGid));
     const TileAttributes own = found == set->attributes.end() ? TileAttributes() : found->second;
     blocked = blocked || !own.walkable;
@@ -195,7 +187,7 @@ EngineLevel Builder::build() {
     firstGid_ = map_.tilesets.front().firstGid;
     const TmxTileset& last = map_.tilesets.back();
     for (uint32_t gid = firstGid_; gid < last.firstGid + last.tiles.size(); ++gid) {
-      const TmxTileset* set = tilesetOf(gid);
+      const TmxTileset* set = tilesetOf(map_, gid);
       if (set == nullptr) {
         add(finished(backdrop(map_.tileWidth, map_.tileHeight, background_), TileAttributes()));  // a gap
         continue;

@@ -159,14 +159,6 @@ bool isCollisionLayer(const pugi::xml_node& layer) {
          property(layer, "collision") == "true";
 }
 
-// Whether gid (flags cleared) is 0 or a tile of one of the tilesets.
-bool isKnownGid(const TmxMap& map, uint32_t gid) {
-  for (const TmxTileset& set : map.tilesets) {
-    if (gid >= set.firstGid && gid - set.firstGid < set.tiles.size()) return true;
-  }
-  return gid == 0;
-}
-
 // A layer's or group's opacity and offset, its groups' included.
 struct Placement {
   double opacity;
@@ -190,12 +182,16 @@ void readLayer(const pugi::xml_node& node, const Placement& placed, const std::s
   const int dy = wholeCells(placed.offsetY, map.tileHeight, where);
   for (size_t i = 0; i < cells; ++i) {
     const uint32_t gid = ids[i] & ~ROTATE_HEXAGONAL;
-    if (!isKnownGid(map, gid & GID_MASK)) {
+    if (gid == 0) continue;
+    const TmxTileset* set = tilesetOf(map, gid & GID_MASK);
+    if (set == nullptr) {
       throw ToolError(where + ": cell " + std::to_string(i % map.width) + "," +
                       std::to_string(i / map.width) + " holds tile id " + std::to_string(gid & GID_MASK) +
                       ", which no tileset has");
     }
-    const long x = static_cast<long>(i % map.width) + dx, y = static_cast<long>(i / map.width) + dy;
+    // Whole-cell offsets of the layer and of the tile's tileset move it.
+    const long x = static_cast<long>(i % map.width) + dx + set->offsetColumns;
+    const long y = static_cast<long>(i / map.width) + dy + set->offsetRows;
     if (x >= 0 && y >= 0 && x < map.width && y < map.height) layer.gids[y * map.width + x] = gid;
   }
   map.layers.push_back(std::move(layer));
@@ -251,6 +247,13 @@ void readMapElement(const pugi::xml_node& node, const std::string& path, TmxMap&
 }
 
 }  // namespace
+
+const TmxTileset* tilesetOf(const TmxMap& map, uint32_t gid) {
+  for (const TmxTileset& set : map.tilesets) {
+    if (gid >= set.firstGid && gid - set.firstGid < set.tiles.size()) return &set;
+  }
+  return nullptr;
+}
 
 bool parseColour(const std::string& text, uint8_t rgb[3]) {
   const std::string hex = !text.empty() && text[0] == '#' ? text.substr(1) : text;

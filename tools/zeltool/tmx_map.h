@@ -53,6 +53,9 @@ struct TmxMap {
 // The names of the .map header's attribute fields as map properties.
 const char* const HEADER_ATTRIBUTE_NAMES[5] = {"attr0", "attr1", "attr2", "attr3", "attr4"};
 
+// The tileset holding global id gid (flags cleared); null if none does.
+const TmxTileset* tilesetOf(const TmxMap& map, uint32_t gid);
+
 // Reads a .tmx or .tmx.gz with its tilesets and images. Warnings (skipped
 // layers) go to standard error; ToolError on anything it cannot honour.
 TmxMap readTmx(const std::string& path);
