@@ -63,6 +63,21 @@ std::vector<uint8_t> zstdBounded(const std::vector<uint8_t>& in, size_t limit, c
   return out;
 }
 
+// Each id is taken only while there is room for it, so no count is ever
+// made past the layer's cells.
+void addId(std::vector<uint32_t>& ids, uint32_t id, size_t cells, const std::string& where) {
+  if (ids.size() == cells)
+    throw ToolError(where + ": the data holds more than " + std::to_string(cells) + " cells");
+  ids.push_back(id);
+}
+
+void checkCount(size_t got, size_t cells, const std::string& where) {
+  if (got != cells) {
+    throw ToolError(where + ": the data holds " + std::to_string(got) + " cells, not " +
+                    std::to_string(cells));
+  }
+}
+
 std::vector<uint32_t> littleEndianIds(const std::vector<uint8_t>& bytes, size_t cells,
                                       const std::string& where) {
   if (bytes.size() != cells * GID_BYTES) {
@@ -89,29 +104,19 @@ std::vector<uint32_t> csvIds(const char* text, size_t cells, const std::string& 
     if (end == p || id > UINT32_MAX || !isdigit(static_cast<unsigned char>(*p))) {
       throw ToolError(where + ": the CSV data holds something that is not a tile id");
     }
-    if (ids.size() == cells)
-      throw ToolError(where + ": the data holds more than " + std::to_string(cells) + " cells");
-    ids.push_back(static_cast<uint32_t>(id));
+    addId(ids, static_cast<uint32_t>(id), cells, where);
     p = end;
   }
-  if (ids.size() != cells) {
-    throw ToolError(where + ": the data holds " + std::to_string(ids.size()) + " cells, not " +
-                    std::to_string(cells));
-  }
+  checkCount(ids.size(), cells, where);
   return ids;
 }
 
 std::vector<uint32_t> elementIds(const pugi::xml_node& data, size_t cells, const std::string& where) {
   std::vector<uint32_t> ids;
   for (pugi::xml_node tile : data.children("tile")) {
-    if (ids.size() == cells)
-      throw ToolError(where + ": the data holds more than " + std::to_string(cells) + " cells");
-    ids.push_back(tile.attribute("gid").as_uint(0));
+    addId(ids, tile.attribute("gid").as_uint(0), cells, where);
   }
-  if (ids.size() != cells) {
-    throw ToolError(where + ": the data holds " + std::to_string(ids.size()) + " cells, not " +
-                    std::to_string(cells));
-  }
+  checkCount(ids.size(), cells, where);
   return ids;
 }
 

@@ -33,6 +33,7 @@ class Builder {
 
  private:
   int add(EngineTile tile);
+  TileAttributes attributesOf(uint32_t gid) const;
   int numberOfCell(size_t cell);
   EngineTile composite(const std::vector<Layered>& stack, bool blocked) const;
   EngineTile finished(RgbaImage image, const TileAttributes& attributes) const;
@@ -46,6 +47,13 @@ class Builder {
   std::unordered_map<std::string, int> composites_;
   bool anyEmpty_ = false;
 };
+
+// A tileset tile's attribute bytes as its properties set them; gid without flags.
+TileAttributes Builder::attributesOf(uint32_t gid) const {
+  const TmxTileset* set = tilesetOf(map_, gid);
+  const auto found = set->attributes.find(static_cast<int>(gid - set->firstGid));
+  return found == set->attributes.end() ? TileAttributes() : found->second;
+}
 
 int Builder::add(EngineTile tile) {
   const uint64_t bytes = (level_.tiles.size() + 1) * static_cast<uint64_t>(tile.image.pixels.size());
@@ -125,10 +133,7 @@ EngineTile Builder::composite(const std::vector<Layered>& stack, bool blocked) c
   TileAttributes attributes;
   for (const Layered& layered : stack) {
     drawOver(image, layered);
-    const uint32_t id = layered.gid & GID_MASK;
-    const TmxTileset* set = tilesetOf(map_, id);
-    const auto found = set->attributes.find(static_cast<int>(id - set->firstGid));
-    const TileAttributes own = found == set->attributes.end() ? TileAttributes() : found->second;
+    const TileAttributes own = attributesOf(layered.gid & GID_MASK);
     blocked = blocked || !own.walkable;
     attributes = own;  // the top tile's bytes
   }
@@ -192,11 +197,9 @@ EngineLevel Builder::build() {
         add(finished(backdrop(map_.tileWidth, map_.tileHeight, background_), TileAttributes()));  // a gap
         continue;
       }
-      const int id = static_cast<int>(gid - set->firstGid);
-      const auto found = set->attributes.find(id);
       RgbaImage image = backdrop(map_.tileWidth, map_.tileHeight, background_);
       drawOver(image, {gid, OPAQUE});
-      add(finished(std::move(image), found == set->attributes.end() ? TileAttributes() : found->second));
+      add(finished(std::move(image), attributesOf(gid)));
     }
   }
   level_.cells.resize(static_cast<size_t>(map_.width) * map_.height);
