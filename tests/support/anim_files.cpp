@@ -36,10 +36,6 @@ std::vector<uint8_t> sprBytes(uint16_t count, uint16_t delay, uint16_t w, uint16
   return out;
 }
 
-std::string tempPath(const std::string& name) {
-  const char* dir = getenv("TMPDIR");
-  return std::string(dir != nullptr ? dir : "/tmp") + "/zel_" + std::to_string(getpid()) + "_" + name;
-}
 
 std::vector<uint8_t> lzwCodes(const std::vector<std::pair<int, int>>& codes) {
   std::vector<uint8_t> out;

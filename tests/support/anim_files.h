@@ -37,7 +37,5 @@ class GifBuilder {
   std::vector<uint8_t> bytes;
 };
 
-// A path under the temporary directory, unique to this process.
-std::string tempPath(const std::string& name);
 
 #endif

@@ -1,7 +1,6 @@
 #ifndef TESTS_FILES_H
 #define TESTS_FILES_H
 
-#include <dirent.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -25,7 +24,6 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  bool ok() const { return !path_.empty(); }
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
 
