@@ -1,6 +1,5 @@
 #include "anim_files.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
