@@ -43,7 +43,7 @@ test: test-share build
 test-sanitize: build-sanitize
 	ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	  $(CTEST) $(SANITIZE_BUILD_DIR)
 
 # Line and branch coverage of the code by the whole suite, per folder.

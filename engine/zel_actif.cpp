@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
+#include "zel_alloc.h"
 #include "zel_anim_data.h"
 #include "zel_collision_detector.h"
 #include "zel_fatal.h"
@@ -26,15 +26,28 @@ uint32_t edge(int32_t position, int32_t offset) {
 }  // namespace
 
 ZEL_Actif::ZEL_Actif(int period, ZEL_ListAnimData* list, long x, long y, int t)
-    : xRef(0), yRef(0), xworld(static_cast<int32_t>(x)), yworld(static_cast<int32_t>(y)),
-      privateFlag(false), spaceIndex(-1), priority(DEFAULT_PRIORITY), visible(list != nullptr),
-      type(t), stepCounter(0), stepPeriod(period), spriteAnims(nullptr), nbSpriteAnims(0),
-      currentSpriteAnim(nullptr), currentAction(&ZEL_Actif::sleep), savedAction(&ZEL_Actif::sleep) {
+    : xRef(0),
+      yRef(0),
+      xworld(static_cast<int32_t>(x)),
+      yworld(static_cast<int32_t>(y)),
+      privateFlag(false),
+      spaceIndex(-1),
+      priority(DEFAULT_PRIORITY),
+      visible(list != nullptr),
+      type(t),
+      stepCounter(0),
+      stepPeriod(period),
+      spriteAnims(nullptr),
+      nbSpriteAnims(0),
+      currentSpriteAnim(nullptr),
+      currentAction(&ZEL_Actif::sleep),
+      savedAction(&ZEL_Actif::sleep) {
   contextualText[0] = '\0';
   if (list == nullptr) return;
   const int32_t count = list->nbAnims < 0 ? 0 : list->nbAnims;
-  spriteAnims = new (std::nothrow) ZEL_SpriteAnim*[count > 0 ? count : 1];
-  if (spriteAnims == nullptr) ZEL_fatal("pas assez de memoire pour allouer la liste de sprites animees ");
+  spriteAnims = zel_alloc::array<ZEL_SpriteAnim*>(count > 0 ? count : 1, [] {
+                  ZEL_fatal("pas assez de memoire pour allouer la liste de sprites animees ");
+                }).release();
   for (int32_t i = 0; i < count; ++i) spriteAnims[i] = new ZEL_SpriteAnim(SPRITE_TAG, list->anims[i]);
   nbSpriteAnims = count;
   currentSpriteAnim = count > 0 ? spriteAnims[0] : nullptr;
@@ -172,8 +185,8 @@ bool ZEL_Actif::collision(int x, int y, int w, int h) {
   const uint32_t top = static_cast<uint32_t>(y);
   const uint32_t right = edge(x, w);
   const uint32_t bottom = edge(y, h);
-  return !(edge(xworld, a->x2) < left) && !(edge(xworld, a->x1) > right) &&
-         !(edge(yworld, a->y2) < top) && edge(yworld, a->y1) <= bottom;
+  return !(edge(xworld, a->x2) < left) && !(edge(xworld, a->x1) > right) && !(edge(yworld, a->y2) < top) &&
+         edge(yworld, a->y1) <= bottom;
 }
 
 bool ZEL_Actif::collision(ZEL_Actif* other) { return my_espace->collision(this, other); }

@@ -1,10 +1,12 @@
 #include "zel_anim_data.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <vector>
 
+#include "zel_alloc.h"
+#include "zel_byte_order.h"
 #include "zel_fatal.h"
 #include "zel_grafbox.h"
 #include "zel_surface.h"
@@ -12,27 +14,20 @@
 namespace {
 
 const int SPR_HEADER_BYTES = 8;
-const int SPR_PIXEL_BYTES = 4;     // red, green, blue, one unused byte
-const int SPR_BOX_BYTES = 16;      // x1, y1, x2, y2, 32 bits each
+const int SPR_PIXEL_BYTES = 4;          // red, green, blue, one unused byte
+const int SPR_BOX_BYTES = 16;           // x1, y1, x2, y2, 32 bits each
 const uint32_t SPR_MAX_COUNT = 0xFFFF;  // header fields are 16-bit
-// Larger frames are refused: no sprite needs them, and a few-byte file
-// must not make the loader allocate gigabytes.
-const uint32_t MAX_FRAME_SIDE = 4096;
-
-uint16_t readLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-int32_t readLe32(const uint8_t* p) {
-  return static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24));
-}
-
+// Appends a 16-bit or 32-bit little-endian field.
 void putLe16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
+  uint8_t p[2];
+  zel_le::put16(p, static_cast<uint16_t>(v));
+  out.insert(out.end(), p, p + sizeof p);
 }
 
-void putLe32(std::vector<uint8_t>& out, int32_t value) {
-  const uint32_t v = static_cast<uint32_t>(value);
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
+void putLe32(std::vector<uint8_t>& out, int32_t v) {
+  uint8_t p[4];
+  zel_le::put32(p, static_cast<uint32_t>(v));
+  out.insert(out.end(), p, p + sizeof p);
 }
 
 // A .spr frame that cannot be read: no line end, on standard error.
@@ -47,6 +42,32 @@ long fileSize(FILE* f) {
   const long size = ftell(f);
   fseek(f, here, SEEK_SET);
   return size;
+}
+
+// Reads and checks the header against the file before anything is
+// allocated: the first frame the pixel block cannot hold is reported at
+// once. An animation of no frame, or of empty or oversized frames, cannot
+// be played: refused as an unreadable first frame.
+struct SprHeader {
+  uint32_t count;
+  unsigned int delay;
+  uint32_t width;
+  uint32_t height;
+};
+
+SprHeader readSprHeader(FILE* f) {
+  uint8_t p[SPR_HEADER_BYTES];
+  if (fread(p, 1, sizeof p, f) != sizeof p) failFrameRead(f, 1);
+  const SprHeader h = {zel_le::get16(p), zel_le::get16(p + 2), zel_le::get16(p + 4), zel_le::get16(p + 6)};
+  const uint32_t maxSide = ZEL_AnimData::MAX_FRAME_SIDE;
+  if (h.count == 0 || h.width == 0 || h.height == 0 || h.width > maxSide || h.height > maxSide) {
+    failFrameRead(f, 1);
+  }
+  const int64_t frameBytes = static_cast<int64_t>(h.width) * h.height * SPR_PIXEL_BYTES;
+  const int64_t size = fileSize(f);
+  const int64_t available = size < SPR_HEADER_BYTES ? 0 : size - SPR_HEADER_BYTES;
+  if (available < frameBytes * h.count) failFrameRead(f, static_cast<uint32_t>(available / frameBytes) + 1);
+  return h;
 }
 
 bool isVisible(ZEL_Surface* s, int x, int y) {
@@ -95,59 +116,55 @@ void ZEL_AnimData::ReadSpr(const char* file) {
   FILE* f = fopen(file, "rb");
   if (f == nullptr) ZEL_fatal("erreur d'ouverture du fichier %s\n", file);
   nbFrames = largeur = hauteur = 0;
+  const SprHeader header = readSprHeader(f);
+  for (uint32_t i = 0; i < header.count; ++i) delays.add(new unsigned int(header.delay));
+  largeur = header.width;
+  hauteur = header.height;
+  for (uint32_t i = 0; i < header.count; ++i) boundBoxes.add(new ZEL_Rect());
+  readSprFrames(f, header.count);
+  readSprBoxes(f, header.count);
+  fclose(f);
+}
 
-  uint8_t header[SPR_HEADER_BYTES];
-  if (fread(header, 1, sizeof header, f) != sizeof header) failFrameRead(f, 1);
-  const uint32_t count = readLe16(header);
-  const unsigned int delay = readLe16(header + 2);
-  const uint32_t w = readLe16(header + 4);
-  const uint32_t h = readLe16(header + 6);
-  // An animation of no frame, or of empty or oversized frames, cannot be
-  // played: refused as an unreadable first frame.
-  if (count == 0 || w == 0 || h == 0 || w > MAX_FRAME_SIDE || h > MAX_FRAME_SIDE) failFrameRead(f, 1);
-
-  // Checked against the file before anything is allocated: the first
-  // frame the pixel block cannot hold is reported at once.
-  const int64_t frameBytes = static_cast<int64_t>(w) * h * SPR_PIXEL_BYTES;
-  const int64_t size = fileSize(f);
-  const int64_t available = size < SPR_HEADER_BYTES ? 0 : size - SPR_HEADER_BYTES;
-  if (available < frameBytes * count) failFrameRead(f, static_cast<uint32_t>(available / frameBytes) + 1);
-
-  for (uint32_t i = 0; i < count; ++i) delays.add(new unsigned int(delay));
-  largeur = w;
-  hauteur = h;
-  for (uint32_t i = 0; i < count; ++i) boundBoxes.add(new ZEL_Rect());
-
-  std::vector<uint8_t> pixels(static_cast<size_t>(frameBytes));
+void ZEL_AnimData::readSprFrames(FILE* f, uint32_t count) {
+  const size_t frameBytes = static_cast<size_t>(largeur) * hauteur * SPR_PIXEL_BYTES;
+  const auto pixels = zel_alloc::array<uint8_t>(frameBytes, [f] {
+    fclose(f);
+    ZEL_fatalTo(stderr, "pas assez de memoire pour allouer memoire temp pour frame %u", 1u);
+  });
   for (uint32_t i = 0; i < count; ++i) {
-    ZEL_Surface* frame = grafbox->getSurface(static_cast<int>(w), static_cast<int>(h));
+    ZEL_Surface* frame = grafbox->getSurface(static_cast<int>(largeur), static_cast<int>(hauteur));
     if (frame == nullptr) {
       fclose(f);
       ZEL_fatalTo(stderr, "pas assez de memoire pour allouer la frame %u", i + 1);
     }
     appendFrame(frame);
     frame->setTransparencyColor(0, 0, 0);
-    if (fread(pixels.data(), 1, pixels.size(), f) != pixels.size()) failFrameRead(f, i + 1);
-    const uint8_t* p = pixels.data();
-    for (uint32_t y = 0; y < h; ++y) {
-      for (uint32_t x = 0; x < w; ++x, p += SPR_PIXEL_BYTES) {
-        frame->setPixel(static_cast<int>(x), static_cast<int>(y), p[0], p[1], p[2]);
-      }
+    if (fread(pixels.get(), 1, frameBytes, f) != frameBytes) failFrameRead(f, i + 1);
+    paintSprFrame(frame, pixels.get());
+  }
+}
+
+void ZEL_AnimData::paintSprFrame(ZEL_Surface* frame, const uint8_t* pixels) const {
+  const uint8_t* p = pixels;
+  for (uint32_t y = 0; y < hauteur; ++y) {
+    for (uint32_t x = 0; x < largeur; ++x, p += SPR_PIXEL_BYTES) {
+      frame->setPixel(static_cast<int>(x), static_cast<int>(y), p[0], p[1], p[2]);
     }
   }
+}
 
-  // A box block cut short leaves the remaining values at 0.
-  std::vector<uint8_t> boxes(static_cast<size_t>(count) * SPR_BOX_BYTES, 0);
-  const size_t got = fread(boxes.data(), 1, boxes.size(), f);
-  for (uint32_t i = 0; i < count && got > 0; ++i) {
-    const uint8_t* p = boxes.data() + static_cast<size_t>(i) * SPR_BOX_BYTES;
+// A box block cut short leaves the remaining values at 0.
+void ZEL_AnimData::readSprBoxes(FILE* f, uint32_t count) {
+  for (uint32_t i = 0; i < count; ++i) {
+    uint8_t p[SPR_BOX_BYTES] = {};
+    if (fread(p, 1, sizeof p, f) == 0) return;
     ZEL_Rect* r = boundBoxes.elementAt(static_cast<int>(i));
-    r->x1 = readLe32(p);
-    r->y1 = readLe32(p + 4);
-    r->x2 = readLe32(p + 8);
-    r->y2 = readLe32(p + 12);
+    r->x1 = static_cast<int32_t>(zel_le::get32(p));
+    r->y1 = static_cast<int32_t>(zel_le::get32(p + 4));
+    r->x2 = static_cast<int32_t>(zel_le::get32(p + 8));
+    r->y2 = static_cast<int32_t>(zel_le::get32(p + 12));
   }
-  fclose(f);
 }
 
 void ZEL_AnimData::WriteSpr(const char* file) {
@@ -191,42 +208,18 @@ void ZEL_AnimData::WriteSpr(const char* file) {
   if (!ok) ZEL_fatal("erreur d'ecriture dans le fichier %s\n", file);
 }
 
-void ZEL_AnimData::calculateOptimizedBoundBox(ZEL_Rect* r, ZEL_Surface* s, unsigned int w,
-                                              unsigned int h) {
+void ZEL_AnimData::calculateOptimizedBoundBox(ZEL_Rect* r, ZEL_Surface* s, unsigned int w, unsigned int h) {
   const int width = static_cast<int>(w);
   const int height = static_cast<int>(h);
-  r->x1 = 0;
-  r->y1 = 0;
-  r->x2 = width - 1;
-  r->y2 = height - 1;
-  auto columnVisible = [&](int x) {
-    for (int y = 0; y < height; ++y)
-      if (isVisible(s, x, y)) return true;
-    return false;
-  };
-  auto rowVisible = [&](int y) {
-    for (int x = 0; x < width; ++x)
-      if (isVisible(s, x, y)) return true;
-    return false;
-  };
-  for (int x = 0; x < width; ++x)
-    if (columnVisible(x)) {
-      r->x1 = x;
-      break;
+  ZEL_Rect seen = {width, height, -1, -1};  // empty until a visible pixel widens it
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (!isVisible(s, x, y)) continue;
+      seen.x1 = std::min(seen.x1, x);
+      seen.y1 = std::min(seen.y1, y);
+      seen.x2 = std::max(seen.x2, x);
+      seen.y2 = std::max(seen.y2, y);
     }
-  for (int x = width - 1; x >= 0; --x)
-    if (columnVisible(x)) {
-      r->x2 = x;
-      break;
-    }
-  for (int y = 0; y < height; ++y)
-    if (rowVisible(y)) {
-      r->y1 = y;
-      break;
-    }
-  for (int y = height - 1; y >= 0; --y)
-    if (rowVisible(y)) {
-      r->y2 = y;
-      break;
-    }
+  }
+  *r = seen.x2 < 0 ? ZEL_Rect{0, 0, width - 1, height - 1} : seen;
 }

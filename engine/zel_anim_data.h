@@ -2,6 +2,7 @@
 #define ZEL_ANIM_DATA_H
 
 #include <cstdint>
+#include <cstdio>
 
 #include "zel_rect.h"
 #include "zel_vector.h"
@@ -9,6 +10,11 @@
 class ZEL_Grafbox;
 class ZEL_Surface;
 class ZEL_Timer;
+namespace zel_gif {
+class Reader;       // byte reader over a GIF file's contents
+struct Control;     // graphic control data waiting for the next image
+struct ColorTable;  // up to 256 RGB entries
+}  // namespace zel_gif
 
 // One animation as loaded from a .spr or GIF file: frames, one bound box
 // and one delay (in timer steps) per frame. Loaded once by the animation
@@ -18,6 +24,10 @@ class ZEL_Timer;
 // the object itself.
 class ZEL_AnimData {
  public:
+  // Larger frames are refused by both readers: no sprite needs them, and a
+  // few-byte file must not make the loader allocate gigabytes.
+  static constexpr int MAX_FRAME_SIDE = 4096;
+
   // Reads file as GIF when its name contains ".gif", else as .spr when it
   // contains ".spr". timer converts GIF delays and may be null. No
   // reference to file is retained.
@@ -43,8 +53,7 @@ class ZEL_AnimData {
 
   // The box holding the non-black pixels of the w x h top-left area of s;
   // the whole area when none is visible.
-  static void calculateOptimizedBoundBox(ZEL_Rect* r, ZEL_Surface* s, unsigned int w,
-                                         unsigned int h);
+  static void calculateOptimizedBoundBox(ZEL_Rect* r, ZEL_Surface* s, unsigned int w, unsigned int h);
 
   uint32_t getNbFrames() const { return nbFrames; }
   uint32_t get_largeur() const { return largeur; }
@@ -54,12 +63,11 @@ class ZEL_AnimData {
   ZEL_Vector<unsigned int>* getDelays() { return &delays; }
 
  private:
-  class GifReader;      // byte reader over a GIF file's contents
-  struct GifControl;    // graphic control data waiting for the next image
-  struct GifColorTable;
-
-  void readGifFrame(GifReader& in, const char* file, const GifColorTable& global,
-                    const GifControl& control, int64_t& pixelsLeft);
+  void readGifFrame(zel_gif::Reader& in, const char* file, const zel_gif::ColorTable& global,
+                    const zel_gif::Control& control, int64_t& pixelsLeft);
+  void readSprFrames(FILE* f, uint32_t count);
+  void paintSprFrame(ZEL_Surface* frame, const uint8_t* pixels) const;
+  void readSprBoxes(FILE* f, uint32_t count);
   unsigned int gifDelayToSteps(uint16_t hundredths, const char* file);
   void appendFrame(ZEL_Surface* frame);
 

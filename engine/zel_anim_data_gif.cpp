@@ -1,9 +1,11 @@
 // ZEL_AnimData: reading animated GIF files.
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <memory>
 
+#include "zel_alloc.h"
 #include "zel_anim_data.h"
+#include "zel_byte_order.h"
 #include "zel_fatal.h"
 #include "zel_grafbox.h"
 #include "zel_surface.h"
@@ -12,21 +14,16 @@
 
 namespace {
 
-const uint8_t BLOCK_EXTENSION = 0x21;
-const uint8_t BLOCK_IMAGE = 0x2C;
-const uint8_t BLOCK_TRAILER = 0x3B;
-const uint8_t LABEL_GRAPHIC_CONTROL = 0xF9;
-
-const uint8_t HAS_COLOR_TABLE = 0x80;
-const uint8_t INTERLACED = 0x40;
-const uint8_t TABLE_SIZE_BITS = 0x07;
-const uint8_t HAS_TRANSPARENCY = 0x01;
+// Block introducers and labels.
+enum : uint8_t { BLOCK_EXTENSION = 0x21, BLOCK_IMAGE = 0x2C, BLOCK_TRAILER = 0x3B };
+enum : uint8_t { LABEL_GRAPHIC_CONTROL = 0xF9 };
+// Bits of the screen's, the image's and the graphic control's packed fields.
+enum : uint8_t { HAS_COLOR_TABLE = 0x80, INTERLACED = 0x40, TABLE_SIZE_BITS = 0x07, HAS_TRANSPARENCY = 0x01 };
 
 const int HEADER_BYTES = 6;
 const int RGB_BYTES = 3;
-const int GREY_RAMP_ENTRIES = 256;
-// Larger images are refused (see .spr): no sprite needs them.
-const int MAX_FRAME_SIDE = 4096;
+const int MAX_TABLE_ENTRIES = 256;
+const int MAX_FRAME_SIDE = ZEL_AnimData::MAX_FRAME_SIDE;
 // Pixels all frames of one animation may hold together: twice the largest
 // frame. An image's pixels are not bounded by its data (a stream that ends
 // early leaves the rest at index 0), so a few-byte file could otherwise
@@ -35,23 +32,38 @@ const int64_t MAX_ANIMATION_PIXELS = 2LL * MAX_FRAME_SIDE * MAX_FRAME_SIDE;
 // The delay of the second try: hundredths of a second read as tenths.
 const uint32_t DELAY_RETRY_FACTOR = 10;
 
+// The GIF reader's one memory message, whatever it could not allocate.
+[[noreturn]] void failMemory() { ZEL_fatal("impossible d'allouer cette surface\n"); }
+
+[[noreturn]] void failCorrupt(const char* file) { ZEL_fatal("fichier %s corrompu!\n", file); }
+
+long fileSize(FILE* f) {
+  if (fseek(f, 0, SEEK_END) != 0) return 0;
+  const long size = ftell(f);
+  rewind(f);
+  return size < 0 ? 0 : size;
+}
+
 }  // namespace
 
-// Reads a whole GIF file and hands out its bytes. Reading past the end
+namespace zel_gif {
+
+// A whole GIF file's bytes, handed out in order. Reading past the end
 // gives zeros and marks the reader bad, as a stream would.
-class ZEL_AnimData::GifReader {
+class Reader {
  public:
-  explicit GifReader(FILE* f) {
-    uint8_t chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  explicit Reader(FILE* f) : size(static_cast<size_t>(fileSize(f))) {
+    bytes = zel_alloc::array<uint8_t>(size, [f] {
+      fclose(f);
+      failMemory();
+    });
+    size = fread(bytes.get(), 1, size, f);
   }
 
   bool isGood() const { return good; }
-  size_t left() const { return bytes.size() - position; }
 
   uint8_t byte() {
-    if (position >= bytes.size()) {
+    if (position >= size) {
       good = false;
       return 0;
     }
@@ -59,66 +71,151 @@ class ZEL_AnimData::GifReader {
   }
 
   uint16_t le16() {
-    const uint8_t low = byte();
-    return static_cast<uint16_t>(low | (byte() << 8));
+    const uint8_t p[2] = {byte(), byte()};
+    return zel_le::get16(p);
   }
 
-  // Copies n bytes into out; false (and bad) when the file holds fewer.
-  bool copy(size_t n, std::vector<uint8_t>& out) {
-    if (n > left()) {
-      position = bytes.size();
+  // Copies n bytes to out; false (and bad) when the file holds fewer.
+  bool read(uint8_t* out, size_t n) {
+    if (n > size - position) {
+      position = size;
       good = false;
       return false;
     }
-    out.insert(out.end(), bytes.begin() + position, bytes.begin() + position + n);
+    memcpy(out, &bytes[position], n);
     position += n;
     return true;
   }
 
-  void skip(size_t n) {
-    if (n > left()) {
-      position = bytes.size();
-      good = false;
-    } else {
-      position += n;
+  // The bytes of the data sub-blocks from here up to their terminator,
+  // without reading them; -1 when the file ends first.
+  int64_t subBlockBytes() const {
+    int64_t total = 0;
+    for (size_t at = position; at < size; at += 1 + bytes[at]) {
+      if (bytes[at] == 0) return total;
+      total += bytes[at];
     }
+    return -1;
   }
 
-  // Joins data sub-blocks up to their terminator; false when the file ends
-  // first.
-  bool subBlocks(std::vector<uint8_t>* out) {
-    for (;;) {
-      const uint8_t n = byte();
-      if (!good) return false;
-      if (n == 0) return true;
-      if (out != nullptr ? !copy(n, *out) : (skip(n), !good)) return false;
+  // Joins the sub-blocks into out, which holds subBlockBytes() bytes.
+  void joinSubBlocks(uint8_t* out) {
+    for (uint8_t n; (n = byte()) != 0 && good; out += n) read(out, n);
+  }
+
+  // Passes over sub-blocks up to their terminator.
+  void skipSubBlocks() {
+    for (uint8_t n; (n = byte()) != 0 && good;) {
+      if (n > size - position) {
+        position = size;
+        good = false;
+      } else {
+        position += n;
+      }
     }
   }
 
  private:
-  std::vector<uint8_t> bytes;
+  size_t size;
+  std::unique_ptr<uint8_t[]> bytes;
   size_t position = 0;
   bool good = true;
 };
 
-struct ZEL_AnimData::GifControl {
+// Graphic control data waiting for the next image.
+struct Control {
   bool pending = false;
   uint8_t packed = 0;
   uint16_t delay = 0;
   uint8_t transparentIndex = 0;
 };
 
-struct ZEL_AnimData::GifColorTable {
-  std::vector<uint8_t> rgb;
-  int entries() const { return static_cast<int>(rgb.size()) / RGB_BYTES; }
-  const uint8_t* entry(int i) const { return &rgb[static_cast<size_t>(i) * RGB_BYTES]; }
+struct ColorTable {
+  uint8_t rgb[MAX_TABLE_ENTRIES * RGB_BYTES] = {};
+  int entries = 0;
+  const uint8_t* entry(int i) const { return &rgb[i * RGB_BYTES]; }
 };
+
+}  // namespace zel_gif
 
 namespace {
 
+using zel_gif::ColorTable;
+using zel_gif::Control;
+using zel_gif::Reader;
+
+// An image descriptor's size and packed field.
+struct Image {
+  int width;
+  int height;
+  uint8_t packed;
+};
+
 int tableEntries(uint8_t packed) { return 2 << (packed & TABLE_SIZE_BITS); }
 
-[[noreturn]] void failCorrupt(const char* file) { ZEL_fatal("fichier %s corrompu!\n", file); }
+// A colour table of the entries packed announces; none when the file ends first.
+ColorTable readColorTable(Reader& in, uint8_t packed) {
+  ColorTable table;
+  const int entries = tableEntries(packed);
+  if (in.read(table.rgb, static_cast<size_t>(entries) * RGB_BYTES)) table.entries = entries;
+  return table;
+}
+
+// Without a global colour table, index i reads as grey level i.
+ColorTable greyRamp() {
+  ColorTable table;
+  for (int i = 0; i < MAX_TABLE_ENTRIES; ++i) memset(&table.rgb[i * RGB_BYTES], i, RGB_BYTES);
+  table.entries = MAX_TABLE_ENTRIES;
+  return table;
+}
+
+// A graphic control extension, or any other one passed over.
+void readExtension(Reader& in, Control* control) {
+  if (in.byte() != LABEL_GRAPHIC_CONTROL) {
+    in.skipSubBlocks();
+    return;
+  }
+  in.byte();  // block size, taken to be the standard 4
+  control->packed = in.byte();
+  control->delay = in.le16();
+  control->transparentIndex = in.byte();
+  in.byte();  // block terminator
+  control->pending = true;
+}
+
+// The image descriptor; an empty or oversized image, or one past what the
+// animation may hold in all, is refused.
+Image readImage(Reader& in, const char* file, int64_t& pixelsLeft) {
+  in.le16();  // left
+  in.le16();  // top
+  Image image;
+  image.width = in.le16();
+  image.height = in.le16();
+  image.packed = in.byte();
+  if (!in.isGood() || image.width == 0 || image.height == 0 || image.width > MAX_FRAME_SIDE ||
+      image.height > MAX_FRAME_SIDE) {
+    failCorrupt(file);
+  }
+  pixelsLeft -= static_cast<int64_t>(image.width) * image.height;
+  if (pixelsLeft < 0) failCorrupt(file);
+  return image;
+}
+
+// The image's colour indices, decoded from its data sub-blocks; what the
+// data leaves out stays at index 0.
+std::unique_ptr<uint8_t[]> readIndices(Reader& in, const char* file, const Image& image) {
+  const short codeSize = in.byte();
+  const int64_t dataBytes = in.isGood() ? in.subBlockBytes() : -1;
+  if (dataBytes <= 0) failCorrupt(file);
+  const auto data = zel_alloc::array<char>(static_cast<uint64_t>(dataBytes), failMemory);
+  in.joinSubBlocks(reinterpret_cast<uint8_t*>(data.get()));
+  auto indices = zel_alloc::array<uint8_t>(static_cast<uint64_t>(image.width) * image.height, failMemory);
+  if (LZWDecoder(data.get(), reinterpret_cast<char*>(indices.get()), codeSize, image.width, image.width,
+                 image.height, image.packed & INTERLACED, static_cast<int>(dataBytes)) == 0) {
+    failCorrupt(file);
+  }
+  return indices;
+}
 
 const uint8_t BLACK[RGB_BYTES] = {0, 0, 0};
 
@@ -126,12 +223,39 @@ bool isBlack(const uint8_t* c) { return (c[0] | c[1] | c[2]) == 0; }
 
 bool sameColor(const uint8_t* a, const uint8_t* b) { return memcmp(a, b, RGB_BYTES) == 0; }
 
+// Paints the indices through the table. The transparent index paints the
+// key (black); an index beyond the table reads as black, and so does the
+// transparent colour when its index lies beyond it; black meant to be seen
+// becomes near-black.
+void paint(ZEL_Surface* frame, const uint8_t* indices, const Image& image, const ColorTable& table,
+           const Control& control) {
+  const bool hasTransparency = control.pending && (control.packed & HAS_TRANSPARENCY) != 0;
+  const uint8_t* transparentColor = hasTransparency && control.transparentIndex < table.entries
+                                        ? table.entry(control.transparentIndex)
+                                        : nullptr;
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const int idx = indices[static_cast<size_t>(y) * image.width + x];
+      if (hasTransparency && idx == control.transparentIndex) {
+        frame->setPixel(x, y, 0, 0, 0);
+        continue;
+      }
+      const uint8_t* c = idx < table.entries ? table.entry(idx) : BLACK;
+      if (isBlack(c) || (transparentColor != nullptr && sameColor(c, transparentColor))) {
+        frame->setPixel(x, y, 0, 0, 1);
+      } else {
+        frame->setPixel(x, y, c[0], c[1], c[2]);
+      }
+    }
+  }
+}
+
 }  // namespace
 
 void ZEL_AnimData::ReadGif(const char* file) {
   FILE* f = fopen(file, "rb");
   if (f == nullptr) ZEL_fatal("fichier %s non trouv\xe9\n", file);
-  GifReader in(f);
+  Reader in(f);
   fclose(f);
 
   uint8_t header[HEADER_BYTES];
@@ -143,38 +267,26 @@ void ZEL_AnimData::ReadGif(const char* file) {
   const uint8_t screenPacked = in.byte();
   in.byte();  // background colour index
   in.byte();  // pixel aspect ratio
+  const ColorTable global =
+      (screenPacked & HAS_COLOR_TABLE) != 0 ? readColorTable(in, screenPacked) : greyRamp();
 
-  GifColorTable global;
-  if ((screenPacked & HAS_COLOR_TABLE) != 0) {
-    in.copy(static_cast<size_t>(tableEntries(screenPacked)) * RGB_BYTES, global.rgb);
-  } else {
-    for (int i = 0; i < GREY_RAMP_ENTRIES; ++i) {
-      global.rgb.insert(global.rgb.end(), RGB_BYTES, static_cast<uint8_t>(i));
-    }
-  }
-
-  GifControl control;
+  Control control;
   int64_t pixelsLeft = MAX_ANIMATION_PIXELS;
   while (in.isGood()) {
     const uint8_t block = in.byte();
     if (!in.isGood() || block == BLOCK_TRAILER) break;
     if (block == BLOCK_EXTENSION) {
-      if (in.byte() == LABEL_GRAPHIC_CONTROL) {
-        in.byte();  // block size, taken to be the standard 4
-        control.packed = in.byte();
-        control.delay = in.le16();
-        control.transparentIndex = in.byte();
-        in.byte();  // block terminator
-        control.pending = true;
-      } else {
-        in.subBlocks(nullptr);
-      }
+      readExtension(in, &control);
     } else if (block == BLOCK_IMAGE) {
       readGifFrame(in, file, global, control, pixelsLeft);
-      control = GifControl();  // used by this image only
+      control = Control();  // used by this image only
     }
   }
-  if (nbFrames == 0) ZEL_fatal("fichier %s a une fin pr\xe9matur\xe9" "e\n", file);
+  if (nbFrames == 0)
+    ZEL_fatal(
+        "fichier %s a une fin pr\xe9matur\xe9"
+        "e\n",
+        file);
 }
 
 unsigned int ZEL_AnimData::gifDelayToSteps(uint16_t hundredths, const char* file) {
@@ -183,77 +295,30 @@ unsigned int ZEL_AnimData::gifDelayToSteps(uint16_t hundredths, const char* file
   int64_t steps = timer->getNbStep(hundredths);
   if (steps == 0) steps = timer->getNbStep(DELAY_RETRY_FACTOR * hundredths);
   if (steps == 0) {
-    printf("Attention le timer a un taux de FPS trop faible pour respecter le timing de l'anim %s\n",
-           file);
+    printf("Attention le timer a un taux de FPS trop faible pour respecter le timing de l'anim %s\n", file);
   }
   return static_cast<unsigned int>(steps);
 }
 
-void ZEL_AnimData::readGifFrame(GifReader& in, const char* file, const GifColorTable& global,
-                                const GifControl& control, int64_t& pixelsLeft) {
-  in.le16();  // left
-  in.le16();  // top
-  const int width = in.le16();
-  const int height = in.le16();
-  const uint8_t packed = in.byte();
-  if (!in.isGood() || width == 0 || height == 0 || width > MAX_FRAME_SIDE || height > MAX_FRAME_SIDE) {
-    failCorrupt(file);
-  }
-  pixelsLeft -= static_cast<int64_t>(width) * height;
-  if (pixelsLeft < 0) failCorrupt(file);
-
-  ZEL_Surface* frame = grafbox->getSurface(width, height);
-  if (frame == nullptr) ZEL_fatal("impossible d'allouer cette surface\n");
+void ZEL_AnimData::readGifFrame(Reader& in, const char* file, const ColorTable& global,
+                                const Control& control, int64_t& pixelsLeft) {
+  const Image image = readImage(in, file, pixelsLeft);
+  std::unique_ptr<ZEL_Surface> frame(grafbox->getSurface(image.width, image.height));
+  if (frame == nullptr) failMemory();
   // Every frame keys out black; without a transparent index the loader
   // writes no black pixel, so nothing is left out.
   frame->setTransparencyColor(0, 0, 0);
-  const bool hasTransparency = control.pending && (control.packed & HAS_TRANSPARENCY) != 0;
   // A frame without graphic control data (a still GIF) changes every step.
   delays.add(new unsigned int(control.pending ? gifDelayToSteps(control.delay, file) : 0));
 
-  GifColorTable local;
-  if ((packed & HAS_COLOR_TABLE) != 0) {
-    in.copy(static_cast<size_t>(tableEntries(packed)) * RGB_BYTES, local.rgb);
-  }
-  const GifColorTable& table = (packed & HAS_COLOR_TABLE) != 0 ? local : global;
-  const short codeSize = in.byte();
-  std::vector<uint8_t> data;
-  if (!in.isGood() || !in.subBlocks(&data) || data.empty()) {
-    delete frame;
-    failCorrupt(file);
-  }
+  const bool hasLocalTable = (image.packed & HAS_COLOR_TABLE) != 0;
+  const ColorTable local = hasLocalTable ? readColorTable(in, image.packed) : ColorTable();
+  const auto indices = readIndices(in, file, image);
+  paint(frame.get(), indices.get(), image, hasLocalTable ? local : global, control);
 
-  std::vector<uint8_t> indices(static_cast<size_t>(width) * height, 0);
-  if (LZWDecoder(reinterpret_cast<char*>(data.data()), reinterpret_cast<char*>(indices.data()),
-                 codeSize, width, width, height, packed & INTERLACED,
-                 static_cast<int>(data.size())) == 0) {
-    delete frame;
-    failCorrupt(file);
-  }
-
-  // An index beyond the table reads as black; so does the transparent
-  // colour when its index lies beyond it.
-  const int entries = table.entries();
-  const uint8_t* transparentColor =
-      hasTransparency && control.transparentIndex < entries ? table.entry(control.transparentIndex) : nullptr;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const int idx = indices[static_cast<size_t>(y) * width + x];
-      if (hasTransparency && idx == control.transparentIndex) {
-        frame->setPixel(x, y, 0, 0, 0);
-        continue;
-      }
-      const uint8_t* c = idx < entries ? table.entry(idx) : BLACK;
-      if (isBlack(c) || (transparentColor != nullptr && sameColor(c, transparentColor))) {
-        frame->setPixel(x, y, 0, 0, 1);  // meant to be seen: near-black, not the key
-      } else {
-        frame->setPixel(x, y, c[0], c[1], c[2]);
-      }
-    }
-  }
-
-  appendFrame(frame);
   ZEL_Rect* box = new ZEL_Rect();
-  calculateOptimizedBoundBox(box, frame, static_cast<unsigned int>(width), static_cast<unsigned int>(height));
+  calculateOptimizedBoundBox(box, frame.get(), static_cast<unsigned int>(image.width),
+                             static_cast<unsigned int>(image.height));
   boundBoxes.add(box);
+  appendFrame(frame.release());
 }

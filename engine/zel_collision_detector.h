@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "zel_hashtable.h"
+#include "zel_space.h"
 
 class ZEL_Actif;
-class ZEL_Space;
 
 // Answers actor-actor collision queries between public actors from a
 // table kept up to date as actors enter the space and re-sort. Every actor
@@ -16,7 +16,7 @@ class ZEL_Space;
 class ZEL_CollisionDetector {
  public:
   // Actors the table can hold at once: as many as a space's public actors.
-  static constexpr int MAX_SLOTS = 5000;
+  static constexpr int MAX_SLOTS = ZEL_Space::MAX_ACTIFS;
 
   ZEL_CollisionDetector();
   virtual ~ZEL_CollisionDetector();

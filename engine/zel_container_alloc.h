@@ -2,8 +2,8 @@
 #define ZEL_CONTAINER_ALLOC_H
 
 #include <cstdint>
-#include <new>
 
+#include "zel_alloc.h"
 #include "zel_fatal.h"
 
 // Slot arrays of the engine's containers. An allocation that fails, or a
@@ -17,9 +17,7 @@ template <class T>
 T** allocateSlots(int64_t capacity) {
   if (capacity <= 0) return nullptr;
   if (capacity > INT32_MAX) failAllocation();
-  T** slots = new (std::nothrow) T*[static_cast<size_t>(capacity)];
-  if (slots == nullptr) failAllocation();
-  return slots;
+  return zel_alloc::array<T*>(static_cast<uint64_t>(capacity), failAllocation).release();
 }
 
 // The capacity after one growth step: the step is at least one slot.

@@ -1,5 +1,7 @@
 #include "zel_file_io.h"
 
+#include "zel_byte_order.h"
+
 namespace zel_file {
 
 namespace {
@@ -15,7 +17,7 @@ bool readByte(FILE* f, uint8_t* value) { return readBytes(f, value, 1); }
 bool readLe32(FILE* f, uint32_t* value) {
   uint8_t p[LE32_BYTES];
   if (!readBytes(f, p, sizeof p)) return false;
-  *value = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  *value = zel_le::get32(p);
   return true;
 }
 
@@ -29,9 +31,8 @@ bool readLe32(FILE* f, int32_t* value) {
 bool writeByte(FILE* f, uint8_t value) { return fputc(value, f) != EOF; }
 
 bool writeLe32(FILE* f, uint32_t value) {
-  const uint8_t p[LE32_BYTES] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                                 static_cast<uint8_t>(value >> 16),
-                                 static_cast<uint8_t>(value >> 24)};
+  uint8_t p[LE32_BYTES];
+  zel_le::put32(p, value);
   return fwrite(p, 1, sizeof p, f) == sizeof p;
 }
 

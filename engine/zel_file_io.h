@@ -15,13 +15,6 @@ bool readLe32(FILE* f, int32_t* value);
 bool writeByte(FILE* f, uint8_t value);
 bool writeLe32(FILE* f, uint32_t value);
 
-// Decodes and encodes a little-endian 16-bit value in memory.
-inline uint16_t getLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline void putLe16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
 // True when a seekable stream holds fewer than n bytes after its position;
 // the stream is then left at its end, where a short read would leave it.
 // Streams that cannot seek are taken to hold enough.

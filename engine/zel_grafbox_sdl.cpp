@@ -2,21 +2,22 @@
 
 #include <cstdio>
 
+#include "zel_byte_order.h"
 #include "zel_fatal.h"
 #include "zel_font.h"
 #include "zel_pixel_sdl.h"
 
 SDL_Surface* ZEL_GrafboxSDL::screen = nullptr;
 int32_t ZEL_GrafboxSDL::profondeur = 0;
-uint32_t ZEL_GrafboxSDL::mdf = ZEL_GrafboxSDL::ANY_FORMAT;
-uint32_t ZEL_GrafboxSDL::creatMode = ZEL_GrafboxSDL::ANY_FORMAT;
+uint32_t ZEL_GrafboxSDL::mdf = SDL_ANYFORMAT;
+uint32_t ZEL_GrafboxSDL::creatMode = SDL_ANYFORMAT;
 ZEL_Vector<ZEL_SurfaceSDL> ZEL_GrafboxSDL::all_surfaces_allocated;
 
 namespace {
 
-// SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE.
-const Uint32 INIT_FLAGS = 0x00100021;
-const uint32_t FULLSCREEN = 0x80000000;
+const Uint32 INIT_FLAGS = SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE;
+// mdf and creatMode hold SDL 1.2's own bit values, which callers may read.
+static_assert(SDL_ANYFORMAT == 0x10000000 && SDL_FULLSCREEN == 0x80000000, "SDL 1.2 video flags");
 // The BMP header fields holding the image width and height.
 const long BMP_WIDTH_OFFSET = 18;
 const long BMP_HEIGHT_OFFSET = 22;
@@ -33,10 +34,6 @@ SDL_Rect positionedRect(unsigned short x, unsigned short y, unsigned short w, un
   return r;
 }
 
-uint32_t readLittleEndian32(const unsigned char* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 // Reads the width and height fields of a BMP header; both stay 0 when the
 // file is too short to hold them.
 void readBmpSize(char* file, unsigned long* width, unsigned long* height) {
@@ -44,8 +41,8 @@ void readBmpSize(char* file, unsigned long* width, unsigned long* height) {
   if (f == nullptr) ZEL_fatalTo(stderr, "erreur d'ouverture du fichier %s", file);
   unsigned char header[BMP_HEIGHT_OFFSET + 4];
   if (fread(header, 1, sizeof header, f) == sizeof header) {
-    *width = readLittleEndian32(header + BMP_WIDTH_OFFSET);
-    *height = readLittleEndian32(header + BMP_HEIGHT_OFFSET);
+    *width = zel_le::get32(header + BMP_WIDTH_OFFSET);
+    *height = zel_le::get32(header + BMP_HEIGHT_OFFSET);
   }
   fclose(f);
 }
@@ -55,8 +52,8 @@ void readBmpSize(char* file, unsigned long* width, unsigned long* height) {
 ZEL_GrafboxSDL::ZEL_GrafboxSDL(int width, int height, int depth, bool fullscreen)
     : largeur(width), hauteur(height) {
   profondeur = depth;
-  creatMode = ANY_FORMAT;
-  mdf = fullscreen ? (ANY_FORMAT | FULLSCREEN) : ANY_FORMAT;
+  creatMode = SDL_ANYFORMAT;
+  mdf = fullscreen ? (SDL_ANYFORMAT | SDL_FULLSCREEN) : SDL_ANYFORMAT;
   if (SDL_Init(INIT_FLAGS) == -1) ZEL_fatal("impossible d'initialiser la SDL");
 }
 
@@ -84,7 +81,7 @@ void ZEL_GrafboxSDL::init_text() {}
 
 void ZEL_GrafboxSDL::setVideoMode(int width, int height, int depth, bool fullscreen) {
   SDL_FreeSurface(screen);
-  if (fullscreen) mdf |= FULLSCREEN;  // never cleared again, on purpose
+  if (fullscreen) mdf |= SDL_FULLSCREEN;  // never cleared again, on purpose
   openScreen(width, height, depth);
 }
 
@@ -135,20 +132,19 @@ void ZEL_GrafboxSDL::show_bmp(char* file, unsigned long* width, unsigned long* h
   SDL_Flip(screen);
 }
 
-void ZEL_GrafboxSDL::set_clipping(unsigned short x, unsigned short y, unsigned short w,
-                                  unsigned short h) {
+void ZEL_GrafboxSDL::set_clipping(unsigned short x, unsigned short y, unsigned short w, unsigned short h) {
   SDL_Rect r = positionedRect(x, y, w, h);
   SDL_SetClipRect(screen, &r);
 }
 
-void ZEL_GrafboxSDL::put_sprite(ZEL_Surface* s, unsigned short x, unsigned short y,
-                                unsigned short w, unsigned short h) {
+void ZEL_GrafboxSDL::put_sprite(ZEL_Surface* s, unsigned short x, unsigned short y, unsigned short w,
+                                unsigned short h) {
   SDL_Rect dst = positionedRect(x, y, w, h);
   SDL_UpperBlit(surfaceOf(s), nullptr, screen, &dst);
 }
 
-void ZEL_GrafboxSDL::get_sprite(ZEL_Surface* s, unsigned short x, unsigned short y,
-                                unsigned short w, unsigned short h) {
+void ZEL_GrafboxSDL::get_sprite(ZEL_Surface* s, unsigned short x, unsigned short y, unsigned short w,
+                                unsigned short h) {
   SDL_Rect src = positionedRect(x, y, w, h);
   SDL_UpperBlit(screen, &src, surfaceOf(s), nullptr);
 }

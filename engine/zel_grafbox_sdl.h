@@ -16,9 +16,6 @@
 // and may outlive it.
 class ZEL_GrafboxSDL : public ZEL_Grafbox {
  public:
-  // SDL_ANYFORMAT: software surfaces in any format.
-  static constexpr uint32_t ANY_FORMAT = 0x10000000;
-
   ZEL_GrafboxSDL(int width, int height, int depth, bool fullscreen);
   ~ZEL_GrafboxSDL() override;
   ZEL_GrafboxSDL(const ZEL_GrafboxSDL&) = delete;

@@ -8,16 +8,19 @@
 
 namespace {
 
-// SDL_ANYFORMAT: the flags clone() creates its copy with.
-const int CLONE_FLAGS = 0x10000000;
+// The flags clone() creates its copy with.
+const int CLONE_FLAGS = SDL_ANYFORMAT;
 const int CLONE_DEPTH = 32;
-// SDL_SRCCOLORKEY | SDL_RLEACCEL.
 const Uint32 COLOR_KEY_FLAGS = SDL_SRCCOLORKEY | SDL_RLEACCEL;
 // SDL 1.2 keeps a row's length in bytes in 16 bits: wider rows of 4-byte
 // pixels would wrap it.
 const int MAX_SIDE = 16383;
 
-[[noreturn]] void failCreation() { ZEL_fatal("Impossible de cr\xe9" "er une SurfaceSDL\n"); }
+[[noreturn]] void failCreation() {
+  ZEL_fatal(
+      "Impossible de cr\xe9"
+      "er une SurfaceSDL\n");
+}
 
 int squaredDistance(const SDL_Color& c, int r, int g, int b) {
   return (c.r - r) * (c.r - r) + (c.g - g) * (c.g - g) + (c.b - b) * (c.b - b);
@@ -68,8 +71,7 @@ Uint32 mapVisible(SDL_PixelFormat* f, Uint32 black, Uint8 r, Uint8 g, Uint8 b) {
 
 }  // namespace
 
-ZEL_SurfaceSDL::ZEL_SurfaceSDL(int flags, int width, int height, int depth)
-    : surface(nullptr), black(0) {
+ZEL_SurfaceSDL::ZEL_SurfaceSDL(int flags, int width, int height, int depth) : surface(nullptr), black(0) {
   // SDL 1.2 converts to the display format without checking that a video
   // mode is open.
   if (SDL_GetVideoSurface() == nullptr) failCreation();

@@ -1,9 +1,9 @@
 #include "zel_tile.h"
 
 #include <memory>
-#include <new>
 #include <vector>
 
+#include "zel_alloc.h"
 #include "zel_fatal.h"
 #include "zel_file_io.h"
 #include "zel_grafbox.h"
@@ -18,8 +18,7 @@ const size_t SKIP_BUFFER_BYTES = 64 * 1024;
 const char DUMP_END[] = "-----------------------------------\n";
 
 bool isAcceptableSize(int32_t largeur, int32_t hauteur) {
-  return largeur >= 0 && hauteur >= 0 && largeur <= ZEL_Tile::MAX_SIDE &&
-         hauteur <= ZEL_Tile::MAX_SIDE;
+  return largeur >= 0 && hauteur >= 0 && largeur <= ZEL_Tile::MAX_SIDE && hauteur <= ZEL_Tile::MAX_SIDE;
 }
 
 uint64_t pixelBlockBytes(int32_t largeur, int32_t hauteur) {
@@ -92,8 +91,8 @@ bool ZEL_Tile::readRecord(FILE* stream, FILE* shortBlockOut, bool withLineEnd) {
   const uint64_t blockBytes = pixelBlockBytes(largeur, hauteur);
   if (zel_file::isShorterThan(stream, blockBytes)) failRead(stream, shortBlockOut);
   replaceSurface(stream, withLineEnd);
-  std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[blockBytes]);
-  if (pixels == nullptr) failMemory(stream, withLineEnd);
+  const auto pixels =
+      zel_alloc::array<uint8_t>(blockBytes, [stream, withLineEnd] { failMemory(stream, withLineEnd); });
   if (fread(pixels.get(), 1, blockBytes, stream) != blockBytes) failRead(stream, shortBlockOut);
   fillSurface(pixels.get());
   return widthRead;
@@ -119,11 +118,10 @@ int ZEL_Tile::SkipTle(FILE* stream) {
 
   const uint64_t blockBytes = pixelBlockBytes(w, h);
   const size_t bufferBytes = blockBytes < SKIP_BUFFER_BYTES ? blockBytes : SKIP_BUFFER_BYTES;
-  std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[bufferBytes]);
-  if (buffer == nullptr) {
+  const auto buffer = zel_alloc::array<uint8_t>(bufferBytes, [stream] {
     fclose(stream);
     ZEL_fatal("not enough space to skip tiles\n");
-  }
+  });
   const uint64_t dropped = zel_file::drop(stream, blockBytes, buffer.get(), bufferBytes);
   // An empty block is no tile either: it ends the tile set.
   return blockBytes > 0 && dropped == blockBytes ? 1 : -1;
@@ -168,8 +166,7 @@ void ZEL_Tile::WriteTle(const char* filename) {
 
 bool ZEL_Tile::IsWalkable() const { return walkable == 1; }
 
-void ZEL_Tile::setImage(ZEL_Surface* image, uint8_t a0, uint8_t t, uint8_t a2, uint8_t a3,
-                        uint8_t w) {
+void ZEL_Tile::setImage(ZEL_Surface* image, uint8_t a0, uint8_t t, uint8_t a2, uint8_t a3, uint8_t w) {
   if (image != surface) delete surface;
   surface = image;
   largeur = image != nullptr ? image->getLargeur() : 0;

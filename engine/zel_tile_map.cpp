@@ -1,9 +1,9 @@
 #include "zel_tile_map.h"
 
 #include <cstdio>
-#include <new>
 #include <utility>
 
+#include "zel_alloc.h"
 #include "zel_fatal.h"
 #include "zel_tile.h"
 
@@ -48,10 +48,9 @@ void ZEL_TileMap::loadTileSet(const char* tleFilename) {
 
   f = fopen(tleFilename, "rb");
   if (f == nullptr) ZEL_fatal("erreur d'ouverture du fichier %s", tleFilename);
-  correspondances.reset(new (std::nothrow) ZEL_Tile*[static_cast<size_t>(count)]);
-  if (correspondances == nullptr) {
+  correspondances = zel_alloc::array<ZEL_Tile*>(static_cast<uint64_t>(count), [] {
     ZEL_fatal("pas assez de memoire pour allouer le tableau des correspondances ");
-  }
+  });
   for (int32_t i = 0; i < count; ++i) {
     correspondances[i] = new ZEL_Tile(grafbox);
     nb_tiles = i + 1;
@@ -76,9 +75,7 @@ bool ZEL_TileMap::fitsLimits(uint64_t nbColonnes, uint64_t nbLignes, int64_t lar
 
 ZEL_TileMap::Grid ZEL_TileMap::allocateGrid(uint64_t nbColonnes, uint64_t nbLignes) {
   if (!fitsLimits(nbColonnes, nbLignes, largeur_tile, hauteur_tile)) failNewGrid();
-  Grid grid(new (std::nothrow) ZEL_Tile*[nbColonnes * nbLignes]);
-  if (grid == nullptr) failNewGrid();
-  return grid;
+  return zel_alloc::array<ZEL_Tile*>(nbColonnes * nbLignes, failNewGrid);
 }
 
 void ZEL_TileMap::adoptGrid(Grid grid, uint32_t nbColonnes, uint32_t nbLignes) {
@@ -128,9 +125,7 @@ void ZEL_TileMap::insere_ligne(unsigned int /*position*/) {
   adoptGrid(std::move(grid), nb_colonnes, static_cast<uint32_t>(oldLignes + 1));
 }
 
-ZEL_Tile* ZEL_TileMap::cellAt(uint64_t column, uint64_t row) const {
-  return map[row * nb_colonnes + column];
-}
+ZEL_Tile* ZEL_TileMap::cellAt(uint64_t column, uint64_t row) const { return map[row * nb_colonnes + column]; }
 
 void ZEL_TileMap::setTile(int index, unsigned int colonne, unsigned int ligne) {
   if (index < 0 || index >= nb_tiles || colonne >= nb_colonnes || ligne >= nb_lignes) return;

@@ -21,13 +21,12 @@ int64_t clampToInt32(long v) {
 
 }  // namespace
 
-void ZEL_TileMap::draw(long xworld, long yworld, int xscreen, int yscreen, int largeurVue,
-                       int hauteurVue) {
+void ZEL_TileMap::draw(long xworld, long yworld, int xscreen, int yscreen, int largeurVue, int hauteurVue) {
   drawCells(xworld, yworld, xscreen, yscreen, largeurVue, hauteurVue, nullptr);
 }
 
-void ZEL_TileMap::draw(long xworld, long yworld, int xscreen, int yscreen, int largeurVue,
-                       int hauteurVue, ZEL_Grafbox* g) {
+void ZEL_TileMap::draw(long xworld, long yworld, int xscreen, int yscreen, int largeurVue, int hauteurVue,
+                       ZEL_Grafbox* g) {
   drawCells(xworld, yworld, xscreen, yscreen, largeurVue, hauteurVue, g);
 }
 
@@ -50,8 +49,7 @@ void ZEL_TileMap::drawCells(long xworld, long yworld, int xscreen, int yscreen, 
   const int64_t lastRowSeen = r0 + cellsToCover(hauteurVue, th);
   const int64_t firstColumn = c0 < 0 ? 0 : c0;
   const int64_t firstRow = r0 < 0 ? 0 : r0;
-  const int64_t lastColumn =
-      lastColumnSeen < nb_colonnes ? lastColumnSeen : int64_t{nb_colonnes} - 1;
+  const int64_t lastColumn = lastColumnSeen < nb_colonnes ? lastColumnSeen : int64_t{nb_colonnes} - 1;
   const int64_t lastRow = lastRowSeen < nb_lignes ? lastRowSeen : int64_t{nb_lignes} - 1;
 
   for (int64_t r = firstRow; r <= lastRow; ++r) {

@@ -1,10 +1,11 @@
 // The tile map's files: reading and writing the grid (.map) and writing
 // the tile set (.tle).
 #include <cstdio>
-#include <new>
 #include <unordered_map>
 #include <utility>
 
+#include "zel_alloc.h"
+#include "zel_byte_order.h"
 #include "zel_fatal.h"
 #include "zel_file_io.h"
 #include "zel_tile.h"
@@ -40,11 +41,10 @@ void ZEL_TileMap::ReadMap(const char* filename) {
     failNonConforming(f);
   }
   const uint64_t cells = static_cast<uint64_t>(nb_colonnes) * nb_lignes;
-  Grid grid(new (std::nothrow) ZEL_Tile*[cells]);
-  if (grid == nullptr) {
+  Grid grid = zel_alloc::array<ZEL_Tile*>(cells, [f] {
     fclose(f);
     ZEL_fatal("pas assez de memoire pour allouer la MAP ");
-  }
+  });
   readMapCells(f, grid);
   fclose(f);
   adoptGrid(std::move(grid), nb_colonnes, nb_lignes);
@@ -69,7 +69,7 @@ void ZEL_TileMap::readMapCells(FILE* f, Grid& grid) {
     const size_t want = cells - done < CELL_CHUNK ? static_cast<size_t>(cells - done) : CELL_CHUNK;
     const size_t got = fread(numbers, CELL_BYTES, want, f);  // whole numbers only
     for (size_t i = 0; i < want; ++i) {
-      const int32_t number = i < got ? zel_file::getLe16(numbers + i * CELL_BYTES) : 0;
+      const int32_t number = i < got ? zel_le::get16(numbers + i * CELL_BYTES) : 0;
       if (number >= nb_tiles) failNonConforming(f);
       grid[done + i] = correspondances[number];
     }
@@ -106,7 +106,7 @@ void ZEL_TileMap::WriteMap(const char* filename) {
         fclose(f);
         failWrite(filename);
       }
-      zel_file::putLe16(numbers + i * CELL_BYTES, static_cast<uint16_t>(number));
+      zel_le::put16(numbers + i * CELL_BYTES, static_cast<uint16_t>(number));
     }
     ok = fwrite(numbers, CELL_BYTES, count, f) == count;
     done += count;

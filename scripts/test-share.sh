@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Prints the tests' share of the code: non-blank lines of .c, .cpp and .h
-# files under tests/ against those of the engine, the game, the network
+# files under tests/ and testkit/ (what the tests share with the benchmarks)
+# against those of the engine, the game, the network
 # layer, the sound layer and the tools. Warns above 33 %, fails above 40 %.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +14,7 @@ count() {
     xargs -0 cat | grep -cv '^[[:space:]]*$'
 }
 
-tests=$(count tests)
+tests=$(count tests testkit)
 code=$(count engine game net2src fsound tools)
 share=$((100 * tests / code))
 echo "test-share: tests ${tests} lines, code ${code} lines: ${share} %"

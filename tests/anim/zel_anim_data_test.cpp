@@ -196,9 +196,24 @@ TEST(AnimDataTest, GifFramesColoursDelaysAndBoxes) {
 
 using Then = std::function<void(ZEL_AnimData&, ZEL_Grafbox&)>;
 
+// Caps the data segment at what the process holds now plus headroom bytes.
+void capDataAbove(int64_t headroom) {
+  FILE* status = fopen("/proc/self/status", "r");
+  char line[128];
+  long heldKib = -1;
+  while (status != nullptr && fgets(line, sizeof line, status) != nullptr && heldKib < 0) {
+    sscanf(line, "VmData: %ld kB", &heldKib);
+  }
+  if (status != nullptr) fclose(status);
+  const rlimit cap = {static_cast<rlim_t>(heldKib * 1024 + headroom),
+                      static_cast<rlim_t>(heldKib * 1024 + headroom)};
+  CHILD_CHECK(heldKib > 0 && setrlimit(RLIMIT_DATA, &cap) == 0);
+}
+
 // Loads as the game does: a .dat as a list, else an animation, then `then`. A .spr gets a data cap
-// well below a 4096 x 4096 frame: allocating for frames the file cannot hold fails.
-void load(const std::string& path, const Then& then = nullptr) {
+// well below a 4096 x 4096 frame: allocating for frames the file cannot hold fails. With headroom, the
+// cap is that much above what the process holds once the screen is open.
+void load(const std::string& path, const Then& then = nullptr, int64_t headroom = 0) {
   DummyScreen s;
   if (path.find(".dat") != std::string::npos) {
     new ZEL_ListAnimData(path.c_str(), &s.box, &s.timer);  // lists live as long as the process
@@ -206,7 +221,11 @@ void load(const std::string& path, const Then& then = nullptr) {
   }
 #if !defined(__SANITIZE_ADDRESS__)  // its shadow memory is reserved up front
   const rlimit CAP = {100 << 20, 100 << 20};
-  if (path.find(".spr") != std::string::npos) setrlimit(RLIMIT_DATA, &CAP);
+  if (headroom > 0) {
+    capDataAbove(headroom);
+  } else if (path.find(".spr") != std::string::npos) {
+    setrlimit(RLIMIT_DATA, &CAP);
+  }
 #endif
   ZEL_AnimData a(path.c_str(), &s.box, &s.timer);
   if (then) then(a, s.box);
@@ -277,6 +296,35 @@ TEST(AnimDataTest, BadFilesEndWithTheirMessages) {
     const ChildResult r = runInChild([&] { load(at(c.name), c.then); });
     EXPECT_TRUE(r.exited && r.exitCode == c.status && r.out == c.out && r.err == c.err) << describe(r);
     unlink(at(c.name).c_str());
+  }
+}
+
+// Files of 64 MiB and a few bytes (sparse: only their first bytes written) loaded with 16 MiB to spare: what the loader
+// allocates for the file fails, and ends the process with the loader's message.
+TEST(AnimDataTest, AllocationFailuresEndWithTheirMessages) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the memory cap cannot hold with a sanitizer's shadow memory";
+#endif
+  const off_t FILE_BYTES = (64 << 20) + 8;  // a .spr header and a 4096 x 4096 frame
+  const int64_t HEADROOM = 16 << 20;
+  struct Case {
+    std::string name;
+    std::vector<uint8_t> start;
+    std::string out, err;
+  };
+  const std::vector<Case> cases = {
+      {"big.spr", sprBytes(1, 0, 4096, 4096, {}, {}), "",
+       "pas assez de memoire pour allouer memoire temp pour frame 1"},  // its pixel buffer
+      {"big.gif", GifBuilder(1, 1, {}).image(1, 1, 2, rootCodes({1})).finish(),
+       "impossible d'allouer cette surface\n", ""},  // the file's bytes
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    const std::string path = dir.file(c.name);
+    writeFile(path, c.start);
+    ASSERT_EQ(truncate(path.c_str(), FILE_BYTES), 0);
+    const ChildResult r = runInChild([&] { load(path, nullptr, HEADROOM); });
+    EXPECT_TRUE(r.exited && r.exitCode == FATAL && r.out == c.out && r.err == c.err) << describe(r);
   }
 }
 

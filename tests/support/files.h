@@ -3,15 +3,14 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "wait_until.h"
 
 // A fresh directory under /tmp, removed with what it holds when the object goes.
 class TempDir {
@@ -47,17 +46,5 @@ inline std::vector<uint8_t> readFile(const std::string& path) {
   }
   return bytes;
 }
-
-// Polls cond every millisecond until it holds or limitMs pass; true if it held.
-inline bool waitUntil(const std::function<bool()>& cond, int limitMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-  while (!cond()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
-
-inline void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 #endif

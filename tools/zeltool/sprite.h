@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "rgba_image.h"
+#include "zel_anim_data.h"
 
 class ZEL_Grafbox;
 class ZEL_Timer;
 
 // The engine's largest animation frame side, and its reading of GIF delays
 // at 100 steps a second: ten hundredths a step, smaller delays as steps.
-const int MAX_FRAME_SIDE = 4096;
+const int MAX_FRAME_SIDE = ZEL_AnimData::MAX_FRAME_SIDE;
 const unsigned GIF_HUNDREDTHS_PER_STEP = 10;
 
 // One animation as zeltool converts it: frames of one size whose alpha is

@@ -1,15 +1,16 @@
-#ifndef TESTS_NET2_LOAD_H
-#define TESTS_NET2_LOAD_H
+#ifndef TESTKIT_NET2_LOAD_H
+#define TESTKIT_NET2_LOAD_H
 
 // Loopback plumbing for the network layer, and its load run: plain clients into a layer server.
 
 #include <arpa/inet.h>
+#include <unistd.h>
 
 #include <algorithm>
 
-#include "../support/files.h"
 #include "fastevents.h"
 #include "net2.h"
+#include "wait_until.h"
 
 // A port that was free a moment ago.
 inline uint16_t freePort(int type) {
@@ -85,13 +86,16 @@ inline std::string runNet2Load(size_t clients, size_t bytesEach, int limitMs) {
   }
   std::string problem = sockets.size() < clients ? "a client was not accepted" : "";
   // At the deadline SDL's timer thread pushes an error event, as the layer's, that wakes FE_WaitEvent.
-  const SDL_TimerID timer = SDL_AddTimer(limitMs, [](Uint32 interval, void*) {
-    static char text[] = "the transfer did not end in time";
-    SDL_Event timeout;
-    timeout.user = {SDL_USEREVENT, NET2_ERROREVENT, nullptr, text};
-    SDL_PushEvent(&timeout);
-    return interval;
-  }, nullptr);
+  const SDL_TimerID timer = SDL_AddTimer(
+      limitMs,
+      [](Uint32 interval, void*) {
+        static char text[] = "the transfer did not end in time";
+        SDL_Event timeout;
+        timeout.user = {SDL_USEREVENT, NET2_ERROREVENT, nullptr, text};
+        SDL_PushEvent(&timeout);
+        return interval;
+      },
+      nullptr);
   SDL_Event e;
   for (size_t closed = 0; closed < sockets.size() && problem.empty() && FE_WaitEvent(&e) == 1;) {
     if (e.type != SDL_USEREVENT) continue;

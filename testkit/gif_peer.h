@@ -1,5 +1,5 @@
-#ifndef TESTS_GIF_PEER_H
-#define TESTS_GIF_PEER_H
+#ifndef TESTKIT_GIF_PEER_H
+#define TESTKIT_GIF_PEER_H
 
 #include <cstdint>
 #include <vector>

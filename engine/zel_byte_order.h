@@ -1,0 +1,28 @@
+#ifndef ZEL_BYTE_ORDER_H
+#define ZEL_BYTE_ORDER_H
+
+#include <cstdint>
+
+// Little-endian fields in memory, as every engine file (.tle, .map, .spr,
+// GIF, BMP, WAV) stores them, whatever the machine's own order.
+namespace zel_le {
+
+inline uint16_t get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+inline uint32_t get32(const uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+inline void put16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+inline void put32(uint8_t* p, uint32_t v) {
+  put16(p, static_cast<uint16_t>(v));
+  put16(p + 2, static_cast<uint16_t>(v >> 16));
+}
+
+}  // namespace zel_le
+
+#endif
