@@ -259,9 +259,9 @@ int newRecord(Uint8 type) {
 
 // Ends an open whose SDL_net socket the caller has put in the record: one
 // that did not open, or whose descriptor select() cannot watch, is closed and
-// its record freed (false, with the open text for errorSocket). Otherwise the
-// socket waits for the thread to add it.
-bool finishOpen(int socket, int errorSocket) {
+// its record freed (false, with the open text for refusedSocket). Otherwise
+// the socket waits for the thread to add it.
+bool finishOpen(int socket, int refusedSocket) {
   NET2_Socket* r = socketHeap[socket];
   const SDLNet_GenericSocket opened = r->s.genSocket;
   if (opened != nullptr && isWatchable(opened)) {
@@ -270,7 +270,7 @@ bool finishOpen(int socket, int errorSocket) {
   }
   if (opened != nullptr) closeSdlSocket(r);
   freeSocket(socket);
-  setError(CANT_OPEN_SOCKET, errorSocket);
+  setError(CANT_OPEN_SOCKET, refusedSocket);
   return false;
 }
 
