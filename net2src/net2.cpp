@@ -7,35 +7,35 @@
 #include <csignal>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 #include "fastevents.h"
+#include "net2_private.h"
+
+namespace net2 {
+
+NET2_Socket* socketHeap[MAX_SOCKETS];
+int lastHeapSocket = 0;
+SDLNet_SocketSet socketSet = nullptr;
+SDL_mutex* dataLock = nullptr;
+int dataLocked = 0;
+SDL_cond* dataWait = nullptr;
+int waitForRead = 0;
+std::atomic<int> doneYet{0};
+std::atomic<bool> threadEnded{false};
 
 namespace {
 
-// Socket records, and places in the set the thread watches.
-const int MAX_SOCKETS = 1024;
-// Bytes buffered per TCP connection before the thread waits for a read.
-const int TCP_BUFFER_BYTES = 1024;
-// Datagrams queued per UDP socket before the thread waits for a read.
-const int UDP_QUEUE_PACKETS = 256;
-// Longest wait for socket activity in one pass of the thread.
-const Uint32 CHECK_TIMEOUT_MS = 10;
 // Largest datagram payload UDP can carry.
 const int MAX_UDP_BYTES = 65535;
 // Pause between looks at SDL's queue while NET2_Quit waits for the thread.
 const Uint32 QUIT_POLL_MS = 1;
-// Exit status of a process that sends an event without holding the data lock.
-const int UNLOCKED_SEND_STATUS = 1;
-const int NO_SOCKET = -1;
-const intptr_t NO_DATA = -1;
 const Uint16 ANY_PORT = 0;
 // SDLNet_UDP_Send's channel for "the packet's own address".
 const int PACKET_ADDRESS_CHANNEL = -1;
 
-const char OUT_OF_MEMORY[] = "NET2: out of memory";
 const char CANT_CREATE_MUTEX[] = "NET2: can't create a mutex";
 const char CANT_CREATE_COND[] = "NET2: can't create a condition variable";
 const char CANT_OPEN_UDP_SEND[] = "NET2: can't open the UDP send socket";
@@ -50,87 +50,22 @@ const char CANT_LOCK_DATA[] = "NET2: can't lock Data mutex";
 const char CANT_UNLOCK_DATA[] = "NET2: can't unlock Data mutex";
 const char CANT_LOCK_SDLNET[] = "NET2: can't lock SDLNet mutex";
 const char CANT_UNLOCK_SDLNET[] = "NET2: can't unlock SDLNet mutex";
-const char CHECK_FAILED[] = "NET2: the CheckSockets call failed";
-const char CANT_ADD_TCP[] = "NET2: can't add a TCP socket to the socket set";
-const char CANT_ADD_UDP[] = "NET2: can't add a UDP socket to the socket set";
-const char CANT_DEL_TCP[] = "NET2: can't delete a TCP socket from the socket set";
-const char CANT_DEL_UDP[] = "NET2: can't delete a UDP socket from the socket set";
-const char ADD_UNUSED[] = "NET2: trying to add an unused socket";
-const char DEL_UNUSED[] = "NET2: trying to delete an unused socket";
-const char INVALID_TYPE[] = "NET2: invalid socket type, this should never happen";
-const char ACCEPT_FAILED[] = "NET2: a TCP accept failed";
-
-enum SocketType : Uint8 {
-  unusedSocket = 0,
-  TCPServerSocket = 1,
-  TCPClientSocket = 2,
-  UDPServerSocket = 3
-};
-
-enum SocketState : Uint8 {
-  unusedState = 1,
-  readyState = 2,
-  dyingState = 4,
-  addState = 8,
-  delState = 16
-};
 
 // States in which a socket still has to be closed by its owner.
 const Uint8 OPEN_STATES = readyState | dyingState | addState;
 // States in which a connection may send.
 const Uint8 SENDING_STATES = readyState | addState;
 
-struct CharQue {
-  Sint32 len;
-  char buf[TCP_BUFFER_BYTES];
-};
-
-// A ring of datagrams: head is the next to take, tail the next free place.
-struct PacketQue {
-  Sint32 length;
-  Sint32 head;
-  Sint32 tail;
-  UDPpacket* buf[UDP_QUEUE_PACKETS];
-};
-
-struct NET2_Socket {
-  Uint8 type;
-  Uint8 state;
-  union {
-    Sint32 tcpPort;
-    Sint32 udpLen;
-  } p;
-  union {
-    TCPsocket tcpSocket;
-    UDPsocket udpSocket;
-    SDLNet_GenericSocket genSocket;
-  } s;
-  union {
-    CharQue tb;
-    PacketQue ub;
-  } q;
-  bool inSet;  // the socket is in socketSet
-  // A failed send has made it die: the thread owes the close event.
-  bool closePending;
-};
-
-NET2_Socket* socketHeap[MAX_SOCKETS];
-int lastHeapSocket = 0;
 int freeHeapSocket = 0;
-SDLNet_SocketSet socketSet = nullptr;
 int initialized = 0;
 UDPsocket udpSendSocket = nullptr;
 // Read by NET2_GetError without the data lock.
 std::atomic<const char*> error{nullptr};
 std::atomic<int> errorSocket{NO_SOCKET};
-SDL_mutex* dataLock = nullptr;
-int dataLocked = 0;
-SDL_cond* dataWait = nullptr;
-int waitForRead = 0;
 SDL_mutex* sdlNetLock = nullptr;
 SDL_Thread* processSockets = nullptr;
-std::atomic<int> doneYet{0};
-std::atomic<bool> threadEnded{false};
+
+}  // namespace
 
 void setError(const char* text, int socket) {
   error = text;
@@ -155,35 +90,18 @@ void unlockNet() {
   if (SDL_mutexV(sdlNetLock) == -1) setError(CANT_UNLOCK_SDLNET, NO_SOCKET);
 }
 
-// Takes the data lock for a public call; false (lock text set) when the layer
-// is not started and there is no lock to take.
-bool enterCall() {
-  if (!initialized) {
-    setError(CANT_LOCK_DATA, NO_SOCKET);
-    return false;
-  }
-  lockData();
-  return true;
-}
+namespace {
 
-// The record of a socket number from a caller, if it exists and its type is
-// one of typeMask's bits (1 << type); null otherwise.
-NET2_Socket* findSocket(int socket, unsigned typeMask) {
-  if (socket < 0 || socket >= lastHeapSocket) return nullptr;
-  NET2_Socket* r = socketHeap[socket];
-  if (r->type == unusedSocket || (typeMask & (1u << r->type)) == 0) return nullptr;
-  return r;
-}
-
-const unsigned TCP_TYPES = (1u << TCPServerSocket) | (1u << TCPClientSocket);
-const unsigned CLIENT_TYPE = 1u << TCPClientSocket;
-const unsigned UDP_TYPE = 1u << UDPServerSocket;
-
-// SDL_net 1.2 keeps every socket's descriptor right after its ready flag.
+// SDL_net 1.2 keeps every socket's descriptor right after the ready flag
+// that its public generic socket shows.
 struct SocketLayout {
   int ready;
   int channel;
 };
+static_assert(sizeof(std::remove_pointer_t<SDLNet_GenericSocket>) == offsetof(SocketLayout, channel),
+              "SDL_net's generic socket no longer ends where the descriptor starts");
+
+}  // namespace
 
 // select() cannot watch a descriptor at or above FD_SETSIZE.
 bool isWatchable(SDLNet_GenericSocket socket) {
@@ -191,8 +109,6 @@ bool isWatchable(SDLNet_GenericSocket socket) {
   memcpy(&fd, reinterpret_cast<const char*>(socket) + offsetof(SocketLayout, channel), sizeof fd);
   return fd >= 0 && fd < FD_SETSIZE;
 }
-
-bool isReady(const NET2_Socket* r) { return SDLNet_SocketReady(r->s.genSocket); }
 
 void clearRecord(NET2_Socket* r, Uint8 type) {
   r->type = type;
@@ -204,8 +120,8 @@ void clearRecord(NET2_Socket* r, Uint8 type) {
   r->closePending = false;
 }
 
-// A record for a new socket: the first unused one from freeHeapSocket on,
-// else a new one while fewer than MAX_SOCKETS exist. -1 when none can be had.
+// The first unused record from freeHeapSocket on, else a new one while fewer
+// than MAX_SOCKETS exist.
 int allocSocket(Uint8 type) {
   int found = NO_SOCKET;
   for (int looked = 0; looked < lastHeapSocket; ++looked) {
@@ -226,225 +142,55 @@ int allocSocket(Uint8 type) {
   return found;
 }
 
-// Releases a UDP socket's queued datagrams and marks the record unused.
 void freeSocket(int socket) {
   NET2_Socket* r = socketHeap[socket];
   if (r->type == UDPServerSocket) {
     PacketQue& q = r->q.ub;
-    lockNet();
+    const NetLock net;
     for (; q.length > 0; --q.length) {
       SDLNet_FreePacket(q.buf[q.head]);
       q.head = (q.head + 1) % UDP_QUEUE_PACKETS;
     }
-    unlockNet();
   }
   clearRecord(r, unusedSocket);
 }
 
-// Pushes a network event. Called with the data lock held, which it releases
-// while it pushes: SDL's queue may be full, and the application must be able
-// to call in while the thread waits for room.
-void sendEvent(int code, intptr_t data1, intptr_t data2) {
-  if (!dataLocked) exit(UNLOCKED_SEND_STATUS);
-  SDL_Event event;
-  memset(&event, 0, sizeof event);
-  event.type = SDL_USEREVENT;
-  event.user.code = code;
-  event.user.data1 = reinterpret_cast<void*>(data1);
-  event.user.data2 = reinterpret_cast<void*>(data2);
-  unlockData();
-  FE_PushEvent(&event);
-  lockData();
-}
-
-void sendError(const char* text, int socket) {
-  sendEvent(NET2_ERROREVENT, socket, reinterpret_cast<intptr_t>(text));
-}
-
-void wakeThread() {
-  waitForRead = 0;
-  SDL_CondSignal(dataWait);
-}
-
 void closeSdlSocket(NET2_Socket* r) {
-  lockNet();
+  const NetLock net;
   if (r->type == UDPServerSocket) {
     SDLNet_UDP_Close(r->s.udpSocket);
   } else {
     SDLNet_TCP_Close(r->s.tcpSocket);
   }
-  unlockNet();
   r->s.genSocket = nullptr;
 }
 
-// Takes the socket out of the watched set; false when SDL_net refuses.
-bool leaveSet(NET2_Socket* r) {
-  lockNet();
-  const int left = SDLNet_DelSocket(socketSet, r->s.genSocket);
-  unlockNet();
-  r->inSet = false;
-  return left != -1;
+namespace {
+
+// Whether a public call may take the data lock: only while the layer is
+// started. Otherwise there is no lock, and its text is set.
+bool canLockForCall() {
+  if (initialized) return true;
+  setError(CANT_LOCK_DATA, NO_SOCKET);
+  return false;
 }
 
-// ---- The network thread: one rule per record and pass ----
-
-void addToSet(int socket) {
+// The record of a socket number from a caller, if it exists and its type is
+// one of typeMask's bits (1 << type); null otherwise.
+NET2_Socket* findSocket(int socket, unsigned typeMask) {
+  if (socket < 0 || socket >= lastHeapSocket) return nullptr;
   NET2_Socket* r = socketHeap[socket];
-  const char* failure;
-  if (r->type == TCPServerSocket || r->type == TCPClientSocket) {
-    failure = CANT_ADD_TCP;
-  } else if (r->type == UDPServerSocket) {
-    failure = CANT_ADD_UDP;
-  } else {
-    // Cannot happen; the record is dropped so the report is not repeated.
-    const char* text = r->type == unusedSocket ? ADD_UNUSED : INVALID_TYPE;
-    clearRecord(r, unusedSocket);
-    sendError(text, socket);
-    return;
-  }
-  lockNet();
-  const bool added = SDLNet_AddSocket(socketSet, r->s.genSocket) != -1;
-  unlockNet();
-  if (added) {
-    r->inSet = true;
-    r->state = readyState;
-  } else {
-    r->state = delState;
-    sendError(failure, socket);
-  }
+  if (r->type == unusedSocket || (typeMask & (1u << r->type)) == 0) return nullptr;
+  return r;
 }
 
-void deleteSocket(int socket) {
-  NET2_Socket* r = socketHeap[socket];
-  if (r->type != TCPServerSocket && r->type != TCPClientSocket && r->type != UDPServerSocket) {
-    const char* text = r->type == unusedSocket ? DEL_UNUSED : INVALID_TYPE;
-    clearRecord(r, unusedSocket);
-    sendError(text, socket);
-    return;
-  }
-  // A socket that never joined the set, or left it when dying, is not removed again.
-  if (r->inSet && !leaveSet(r)) {
-    sendError(r->type == UDPServerSocket ? CANT_DEL_UDP : CANT_DEL_TCP, socket);
-  }
-  closeSdlSocket(r);
-  freeSocket(socket);
-}
+const unsigned TCP_TYPES = (1u << TCPServerSocket) | (1u << TCPClientSocket);
+const unsigned CLIENT_TYPE = 1u << TCPClientSocket;
+const unsigned UDP_TYPE = 1u << UDPServerSocket;
 
-// A dying connection leaves the set, or its end of file would wake the thread on every pass.
-void dropDying(int socket) {
-  NET2_Socket* r = socketHeap[socket];
-  if (r->inSet && !leaveSet(r)) sendError(CANT_DEL_TCP, socket);
-  if (r->closePending) {
-    r->closePending = false;
-    sendEvent(NET2_TCPCLOSEEVENT, socket, NO_DATA);
-  }
-}
-
-void acceptConnection(int socket) {
-  NET2_Socket* server = socketHeap[socket];
-  lockNet();
-  TCPsocket connection = SDLNet_TCP_Accept(server->s.tcpSocket);
-  unlockNet();
-  if (connection == nullptr) return;
-  const int accepted = isWatchable(reinterpret_cast<SDLNet_GenericSocket>(connection))
-                           ? allocSocket(TCPClientSocket)
-                           : NO_SOCKET;
-  if (accepted == NO_SOCKET) {
-    lockNet();
-    SDLNet_TCP_Close(connection);
-    unlockNet();
-    sendError(ACCEPT_FAILED, socket);
-    return;
-  }
-  NET2_Socket* r = socketHeap[accepted];
-  r->s.tcpSocket = connection;
-  r->state = addState;
-  sendEvent(NET2_TCPACCEPTEVENT, accepted, server->p.tcpPort);
-}
-
-void receiveTcp(int socket) {
-  NET2_Socket* r = socketHeap[socket];
-  CharQue& q = r->q.tb;
-  if (q.len < TCP_BUFFER_BYTES) {
-    lockNet();
-    const int got = SDLNet_TCP_Recv(r->s.tcpSocket, q.buf + q.len, TCP_BUFFER_BYTES - q.len);
-    unlockNet();
-    if (got < 1) {
-      r->state = dyingState;
-      const bool left = leaveSet(r);
-      sendEvent(NET2_TCPCLOSEEVENT, socket, NO_DATA);
-      if (!left) sendError(CANT_DEL_TCP, socket);
-      return;
-    }
-    const bool wasEmpty = q.len == 0;
-    q.len += got;
-    // One event per change from empty to filled, not one per chunk.
-    if (wasEmpty) sendEvent(NET2_TCPRECEIVEEVENT, socket, NO_DATA);
-  }
-  // The event let the application in: look at the buffer as it is now.
-  if (r->state == readyState && q.len >= TCP_BUFFER_BYTES) waitForRead = 1;
-}
-
-void receiveUdp(int socket) {
-  NET2_Socket* r = socketHeap[socket];
-  PacketQue& q = r->q.ub;
-  if (q.length >= UDP_QUEUE_PACKETS) {
-    waitForRead = 1;
-    return;
-  }
-  bool allocationFailed = false;
-  while (r->state == readyState && q.length < UDP_QUEUE_PACKETS) {
-    lockNet();
-    UDPpacket* packet = SDLNet_AllocPacket(r->p.udpLen);
-    const int got = packet != nullptr ? SDLNet_UDP_Recv(r->s.udpSocket, packet) : 0;
-    if (packet != nullptr && got != 1) SDLNet_FreePacket(packet);
-    unlockNet();
-    if (packet == nullptr) {
-      allocationFailed = true;
-      break;
-    }
-    if (got != 1) break;
-    const bool wasEmpty = q.length == 0;
-    q.buf[q.tail] = packet;
-    q.tail = (q.tail + 1) % UDP_QUEUE_PACKETS;
-    ++q.length;
-    if (wasEmpty) sendEvent(NET2_UDPRECEIVEEVENT, socket, NO_DATA);
-  }
-  if (allocationFailed && q.length < UDP_QUEUE_PACKETS) sendError(OUT_OF_MEMORY, socket);
-}
-
-void serveSocket(int socket) {
-  NET2_Socket* r = socketHeap[socket];
-  if (r->state == addState) {
-    addToSet(socket);
-  } else if (r->state == delState) {
-    deleteSocket(socket);
-  } else if (r->state == dyingState) {
-    dropDying(socket);
-  } else if (r->type == TCPServerSocket && isReady(r)) {
-    acceptConnection(socket);
-  } else if (r->type == TCPClientSocket && r->state == readyState && isReady(r)) {
-    receiveTcp(socket);
-  } else if (r->type == UDPServerSocket && r->state == readyState && isReady(r)) {
-    receiveUdp(socket);
-  }
-}
-
-int PumpNetworkEvents(void*) {
-  while (!doneYet) {
-    if (SDLNet_CheckSockets(socketSet, CHECK_TIMEOUT_MS) == -1) setError(CHECK_FAILED, NO_SOCKET);
-    lockData();
-    // A full buffer or queue stops every socket until the application reads.
-    while (waitForRead && !doneYet) {
-      dataLocked = 0;
-      SDL_CondWait(dataWait, dataLock);
-      dataLocked = 1;
-    }
-    for (int i = 0; i < lastHeapSocket && !doneYet; ++i) serveSocket(i);
-    unlockData();
-  }
-  threadEnded = true;
-  return 0;
+void wakeThread() {
+  waitForRead = 0;
+  SDL_CondSignal(dataWait);
 }
 
 // ---- Start and stop ----
@@ -495,38 +241,119 @@ int failInit(const char* text) {
   return -1;
 }
 
+// ---- Opening ----
+
+// SDLNet_ResolveHost under the net lock when the layer has one: names may
+// also be resolved while it is stopped. False when it fails.
+bool resolveHost(IPaddress* ip, const char* host, int port) {
+  const NetLock net(sdlNetLock != nullptr);
+  return SDLNet_ResolveHost(ip, host, static_cast<Uint16>(port)) != -1;
+}
+
+// A record for a new socket, or NO_SOCKET with the out-of-memory text.
+int newRecord(Uint8 type) {
+  const int socket = allocSocket(type);
+  if (socket == NO_SOCKET) setError(OUT_OF_MEMORY, NO_SOCKET);
+  return socket;
+}
+
+// Ends an open whose SDL_net socket the caller has put in the record: one
+// that did not open, or whose descriptor select() cannot watch, is closed and
+// its record freed (false, with the open text for refusedSocket). Otherwise
+// the socket waits for the thread to add it.
+bool finishOpen(int socket, int refusedSocket) {
+  NET2_Socket* r = socketHeap[socket];
+  const SDLNet_GenericSocket opened = r->s.genSocket;
+  if (opened != nullptr && isWatchable(opened)) {
+    r->state = addState;
+    return true;
+  }
+  if (opened != nullptr) closeSdlSocket(r);
+  freeSocket(socket);
+  setError(CANT_OPEN_SOCKET, refusedSocket);
+  return false;
+}
+
 // Opens a TCP socket on ip in a new record; the caller holds the data lock.
 int openTcp(IPaddress* ip, Uint8 type) {
   if (ip == nullptr) {
     setError(CANT_OPEN_SOCKET, NO_SOCKET);
     return -1;
   }
-  const int socket = allocSocket(type);
-  if (socket == NO_SOCKET) {
-    setError(OUT_OF_MEMORY, NO_SOCKET);
-    return -1;
-  }
+  const int socket = newRecord(type);
+  if (socket == NO_SOCKET) return -1;
   NET2_Socket* r = socketHeap[socket];
-  lockNet();
-  TCPsocket opened = SDLNet_TCP_Open(ip);
-  if (opened != nullptr && !isWatchable(reinterpret_cast<SDLNet_GenericSocket>(opened))) {
-    SDLNet_TCP_Close(opened);
-    opened = nullptr;
+  {
+    const NetLock net;
+    r->s.tcpSocket = SDLNet_TCP_Open(ip);
   }
-  unlockNet();
-  if (opened == nullptr) {
-    freeSocket(socket);
-    setError(CANT_OPEN_SOCKET, NO_SOCKET);
-    return -1;
-  }
-  r->s.tcpSocket = opened;
+  if (!finishOpen(socket, NO_SOCKET)) return -1;
   // The port as stored in the address, in network order, as SDL_net keeps it.
   if (type == TCPServerSocket) r->p.tcpPort = ip->port;
-  r->state = addState;
   return socket;
 }
 
+// ---- Moving data ----
+
+int sendBytes(TCPsocket connection, const char* buf, int len) {
+  const NetLock net;
+  return SDLNet_TCP_Send(connection, buf, len);
+}
+
+// Sends one datagram of len bytes to `to` from the send socket. Null, or the
+// text of the failure.
+const char* sendDatagram(const IPaddress& to, const char* buf, int len) {
+  const NetLock net;
+  // An empty datagram still needs a packet to describe it.
+  UDPpacket* packet = SDLNet_AllocPacket(std::max(len, 1));
+  if (packet == nullptr) return OUT_OF_MEMORY;
+  if (len > 0) memcpy(packet->data, buf, static_cast<size_t>(len));
+  packet->len = len;
+  packet->address = to;
+  const bool sent = SDLNet_UDP_Send(udpSendSocket, PACKET_ADDRESS_CHANNEL, packet) == 1;
+  SDLNet_FreePacket(packet);
+  return sent ? nullptr : UDP_SEND_FAILED;
+}
+
+// Moves up to len bytes from the front of the buffer to buf; how many.
+int takeBytes(CharQue* q, char* buf, int len) {
+  const int copied = std::min(len, static_cast<int>(q->len));
+  memcpy(buf, q->buf, static_cast<size_t>(copied));
+  q->len -= copied;
+  memmove(q->buf, q->buf + copied, static_cast<size_t>(q->len));
+  return copied;
+}
+
+// The oldest datagram of the queue, or null when it is empty.
+UDPpacket* takePacket(PacketQue* q) {
+  if (q->length == 0) return nullptr;
+  UDPpacket* packet = q->buf[q->head];
+  q->buf[q->head] = nullptr;
+  q->head = (q->head + 1) % UDP_QUEUE_PACKETS;
+  --q->length;
+  return packet;
+}
+
+// Leaves a socket of one of typeMask's kinds, still open, to the thread to
+// close. Any other number does nothing.
+void markForClose(int socket, unsigned typeMask) {
+  const DataLock call(canLockForCall());
+  if (!call.held()) return;
+  NET2_Socket* r = findSocket(socket, typeMask);
+  if (r == nullptr || (r->state & OPEN_STATES) == 0) return;
+  r->state = delState;
+  // Its buffer or queue may be what the thread waits on.
+  wakeThread();
+}
+
+// Event data words carry small integers in pointer fields.
+int wordToInt(void* word) { return static_cast<int>(reinterpret_cast<intptr_t>(word)); }
+
 }  // namespace
+}  // namespace net2
+
+// The interface, written in the layer's own names.
+using namespace net2;
 
 int NET2_Init() {
   if (initialized) return 0;
@@ -551,10 +378,11 @@ int NET2_Init() {
 
 void NET2_Quit() {
   if (!initialized) return;
-  lockData();
-  doneYet = 1;
-  wakeThread();
-  unlockData();
+  {
+    const DataLock held;
+    doneYet = 1;
+    wakeThread();
+  }
   // The thread may be waiting for room in SDL's queue: keep emptying it
   // until the thread has ended, then once more for its last events.
   while (!threadEnded) {
@@ -563,240 +391,143 @@ void NET2_Quit() {
   }
   SDL_WaitThread(processSockets, nullptr);
   discardEvents();
-  lockData();
-  releaseSockets();
-  unlockData();
+  {
+    const DataLock held;
+    releaseSockets();
+  }
   releaseResources();
   setError(nullptr, NO_SOCKET);
   initialized = 0;
 }
 
 int NET2_TCPAcceptOn(int port) {
-  if (!enterCall()) return -1;
+  const DataLock call(canLockForCall());
+  if (!call.held()) return -1;
   IPaddress ip;
-  lockNet();
-  const int resolved = SDLNet_ResolveHost(&ip, nullptr, static_cast<Uint16>(port));
-  unlockNet();
-  int socket = -1;
-  if (resolved == -1) {
+  if (!resolveHost(&ip, nullptr, port)) {
     setError(CANT_RESOLVE_HOST, NO_SOCKET);
-  } else {
-    socket = openTcp(&ip, TCPServerSocket);
-    if (socket != -1) socketHeap[socket]->p.tcpPort = port;
+    return -1;
   }
-  unlockData();
+  const int socket = openTcp(&ip, TCPServerSocket);
+  if (socket != -1) socketHeap[socket]->p.tcpPort = port;
   return socket;
 }
 
 int NET2_TCPAcceptOnIP(IPaddress* ip) {
-  if (!enterCall()) return -1;
-  const int socket = openTcp(ip, TCPServerSocket);
-  unlockData();
-  return socket;
+  const DataLock call(canLockForCall());
+  if (!call.held()) return -1;
+  return openTcp(ip, TCPServerSocket);
 }
 
 int NET2_TCPConnectTo(const char* host, int port) {
-  if (!enterCall()) return -1;
+  const DataLock call(canLockForCall());
+  if (!call.held()) return -1;
   IPaddress ip;
-  int resolved = -1;
   // No host would resolve to the listening address, not to a peer.
-  if (host != nullptr) {
-    lockNet();
-    resolved = SDLNet_ResolveHost(&ip, host, static_cast<Uint16>(port));
-    unlockNet();
-  }
-  int socket = -1;
-  if (resolved == -1) {
+  if (host == nullptr || !resolveHost(&ip, host, port)) {
     setError(CANT_FIND_HOST, NO_SOCKET);
-  } else {
-    socket = openTcp(&ip, TCPClientSocket);
+    return -1;
   }
-  unlockData();
-  return socket;
+  return openTcp(&ip, TCPClientSocket);
 }
 
 int NET2_TCPConnectToIP(IPaddress* ip) {
-  if (!enterCall()) return -1;
-  const int socket = openTcp(ip, TCPClientSocket);
-  unlockData();
-  return socket;
+  const DataLock call(canLockForCall());
+  if (!call.held()) return -1;
+  return openTcp(ip, TCPClientSocket);
 }
 
-void NET2_TCPClose(int socket) {
-  if (!enterCall()) return;
-  NET2_Socket* r = findSocket(socket, TCP_TYPES);
-  if (r != nullptr && (r->state & OPEN_STATES) != 0) {
-    r->state = delState;
-    // Its buffer may be what the thread waits on.
-    wakeThread();
-  }
-  unlockData();
-}
+void NET2_TCPClose(int socket) { markForClose(socket, TCP_TYPES); }
 
 int NET2_TCPSend(int socket, const char* buf, int len) {
-  if (!enterCall()) return -1;
+  const DataLock call(canLockForCall());
+  if (!call.held()) return -1;
   NET2_Socket* r = findSocket(socket, CLIENT_TYPE);
-  int result = 0;
   if (r == nullptr || (r->state & SENDING_STATES) == 0) {
     setError(CANT_SEND_ON_SOCKET, socket);
-    result = -1;
-  } else if (len > 0) {
-    lockNet();
-    const int sent = SDLNet_TCP_Send(r->s.tcpSocket, buf, len);
-    unlockNet();
-    if (sent < len) {
-      // The close event comes from the thread: pushed from here, into a
-      // full queue that only this caller empties, it would never return.
-      r->state = dyingState;
-      r->closePending = true;
-      setError(CANT_SEND_TCP, socket);
-      wakeThread();
-      result = -1;
-    } else {
-      result = sent;
-    }
+    return -1;
   }
-  unlockData();
-  return result;
+  if (len <= 0) return 0;
+  const int sent = sendBytes(r->s.tcpSocket, buf, len);
+  if (sent >= len) return sent;
+  // The close event comes from the thread: pushed from here, into a
+  // full queue that only this caller empties, it would never return.
+  r->state = dyingState;
+  r->closePending = true;
+  setError(CANT_SEND_TCP, socket);
+  wakeThread();
+  return -1;
 }
 
 int NET2_TCPRead(int socket, char* buf, int len) {
-  if (!enterCall()) return -1;
+  const DataLock call(canLockForCall());
+  if (!call.held()) return -1;
   NET2_Socket* r = findSocket(socket, CLIENT_TYPE);
-  int copied = 0;
-  if (r != nullptr && len > 0) {
-    CharQue& q = r->q.tb;
-    copied = std::min(len, static_cast<int>(q.len));
-    memcpy(buf, q.buf, static_cast<size_t>(copied));
-    q.len -= copied;
-    memmove(q.buf, q.buf + copied, static_cast<size_t>(q.len));
-  }
+  const int copied = r != nullptr && len > 0 ? takeBytes(&r->q.tb, buf, len) : 0;
   wakeThread();
-  unlockData();
   return copied;
 }
 
 IPaddress* NET2_TCPGetPeerAddress(int s) {
-  if (!enterCall()) return nullptr;
+  const DataLock call(canLockForCall());
+  if (!call.held()) return nullptr;
   NET2_Socket* r = findSocket(s, CLIENT_TYPE);
-  IPaddress* peer = nullptr;
-  if (r != nullptr && r->s.tcpSocket != nullptr) {
-    lockNet();
-    peer = SDLNet_TCP_GetPeerAddress(r->s.tcpSocket);
-    unlockNet();
-  }
-  unlockData();
-  return peer;
+  if (r == nullptr || r->s.tcpSocket == nullptr) return nullptr;
+  const NetLock net;
+  return SDLNet_TCP_GetPeerAddress(r->s.tcpSocket);
 }
 
 int NET2_UDPAcceptOn(int port, int size) {
-  if (!enterCall()) return -1;
-  int socket = -1;
+  const DataLock call(canLockForCall());
+  if (!call.held()) return -1;
   if (size < 1 || size > MAX_UDP_BYTES) {
     setError(CANT_OPEN_SOCKET, NO_SOCKET);
-  } else if ((socket = allocSocket(UDPServerSocket)) == NO_SOCKET) {
-    setError(OUT_OF_MEMORY, NO_SOCKET);
-  } else {
-    lockNet();
-    UDPsocket opened = SDLNet_UDP_Open(static_cast<Uint16>(port));
-    if (opened != nullptr && !isWatchable(reinterpret_cast<SDLNet_GenericSocket>(opened))) {
-      SDLNet_UDP_Close(opened);
-      opened = nullptr;
-    }
-    unlockNet();
-    if (opened == nullptr) {
-      freeSocket(socket);
-      setError(CANT_OPEN_SOCKET, socket);
-      socket = -1;
-    } else {
-      NET2_Socket* r = socketHeap[socket];
-      r->s.udpSocket = opened;
-      r->p.udpLen = size;
-      r->state = addState;
-    }
+    return -1;
   }
-  unlockData();
+  const int socket = newRecord(UDPServerSocket);
+  if (socket == NO_SOCKET) return -1;
+  NET2_Socket* r = socketHeap[socket];
+  {
+    const NetLock net;
+    r->s.udpSocket = SDLNet_UDP_Open(static_cast<Uint16>(port));
+  }
+  // Unlike a TCP open, a refused UDP open names its record.
+  if (!finishOpen(socket, socket)) return -1;
+  r->p.udpLen = size;
   return socket;
 }
 
 int NET2_UDPSend(IPaddress* ip, const char* buf, int len) {
-  if (!enterCall()) return -1;
-  int result = -1;
-  if (ip == nullptr || len < 0 || len > MAX_UDP_BYTES) {
-    setError(UDP_SEND_FAILED, NO_SOCKET);
-  } else {
-    lockNet();
-    // An empty datagram still needs a packet to describe it.
-    UDPpacket* packet = SDLNet_AllocPacket(std::max(len, 1));
-    bool sent = false;
-    if (packet != nullptr) {
-      if (len > 0) memcpy(packet->data, buf, static_cast<size_t>(len));
-      packet->len = len;
-      packet->address = *ip;
-      sent = SDLNet_UDP_Send(udpSendSocket, PACKET_ADDRESS_CHANNEL, packet) == 1;
-      SDLNet_FreePacket(packet);
-    }
-    unlockNet();
-    if (packet == nullptr) {
-      setError(OUT_OF_MEMORY, NO_SOCKET);
-    } else if (!sent) {
-      setError(UDP_SEND_FAILED, NO_SOCKET);
-    } else {
-      result = 0;
-    }
-  }
-  unlockData();
-  return result;
+  const DataLock call(canLockForCall());
+  if (!call.held()) return -1;
+  const char* failure = UDP_SEND_FAILED;
+  if (ip != nullptr && len >= 0 && len <= MAX_UDP_BYTES) failure = sendDatagram(*ip, buf, len);
+  if (failure == nullptr) return 0;
+  setError(failure, NO_SOCKET);
+  return -1;
 }
 
 UDPpacket* NET2_UDPRead(int socket) {
-  if (!enterCall()) return nullptr;
+  const DataLock call(canLockForCall());
+  if (!call.held()) return nullptr;
   NET2_Socket* r = findSocket(socket, UDP_TYPE);
-  UDPpacket* packet = nullptr;
-  if (r != nullptr && r->q.ub.length > 0) {
-    PacketQue& q = r->q.ub;
-    packet = q.buf[q.head];
-    q.buf[q.head] = nullptr;
-    q.head = (q.head + 1) % UDP_QUEUE_PACKETS;
-    --q.length;
-  }
+  UDPpacket* packet = r != nullptr ? takePacket(&r->q.ub) : nullptr;
   wakeThread();
-  unlockData();
   return packet;
 }
 
-void NET2_UDPClose(int socket) {
-  if (!enterCall()) return;
-  NET2_Socket* r = findSocket(socket, UDP_TYPE);
-  if (r != nullptr && (r->state & OPEN_STATES) != 0) {
-    r->state = delState;
-    wakeThread();
-  }
-  unlockData();
-}
+void NET2_UDPClose(int socket) { markForClose(socket, UDP_TYPE); }
 
 void NET2_UDPFreePacket(UDPpacket* p) {
   if (p == nullptr) return;
   // Packets may outlive the layer: without its lock, SDL_net is called directly.
-  if (sdlNetLock != nullptr) lockNet();
+  const NetLock net(sdlNetLock != nullptr);
   SDLNet_FreePacket(p);
-  if (sdlNetLock != nullptr) unlockNet();
 }
 
-void NET2_ResolveHost(IPaddress* ip, const char* name, int port) {
-  if (sdlNetLock != nullptr) lockNet();
-  SDLNet_ResolveHost(ip, name, static_cast<Uint16>(port));
-  if (sdlNetLock != nullptr) unlockNet();
-}
+void NET2_ResolveHost(IPaddress* ip, const char* name, int port) { resolveHost(ip, name, port); }
 
 const char* NET2_GetError() { return error; }
-
-namespace {
-
-// Event data words carry small integers in pointer fields.
-int wordToInt(void* word) { return static_cast<int>(reinterpret_cast<intptr_t>(word)); }
-
-}  // namespace
 
 int NET2_GetEventType(const SDL_Event* e) { return e->user.code; }
 
