@@ -9,8 +9,9 @@ class ZEL_Path;
 // A body thrown along a gravity path: a bullet or a dropping. At each
 // action it takes the next point of its path, reacts to a wall it touches,
 // and moves while that point keeps it inside the world; otherwise it leaves
-// the space. Each kind says what a wall does to it, what follows a move and
-// which pool keeps it once it has left. Made by its kind (fire, drop).
+// the space. Each kind says what a wall does to it and what follows a move.
+// Made by its kind (fire, drop); deleted by its kind's pool once it has
+// left the space.
 class Projectile : public GameActif {
  public:
   ~Projectile() override;
