@@ -3,38 +3,31 @@
 
 #include <cstdint>
 
-#include "zel_actif.h"
+#include "projectile.h"
 
 class ZEL_ListAnimData;
-class ZEL_Path;
 
-// A bullet fired by the player (or a soldier): flies along a gravity path,
-// knocks out every fly and wears down every dropping it touches, and
-// leaves the space on a wall, outside the world, or one action after a
-// hit. Made with fire(), which adds it to the space; a bullet that left
-// the space is deleted when the next one is fired.
-class bullet : public ZEL_Actif {
+// A bullet fired by the player (or a soldier): knocks out every fly and
+// wears down every dropping it touches, and leaves the space on a wall,
+// outside the world, or one action after a hit. Made with fire(), which
+// adds it to the space; a bullet that left the space is deleted when the
+// next one is fired.
+class bullet : public Projectile {
  public:
   static constexpr int TYPE = 1;
   static int32_t BRUITAGE_WALL;
 
   bullet(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims);
-  ~bullet() override;
 
   // Deletes the bullets that left the space, then makes one and adds it.
   static bullet* fire(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims);
-  // Deletes every bullet, those still in flight and those that left the
-  // space (at teardown).
-  static void reclaim();
 
-  void go();
   void hit();
 
  private:
-  void leave();
-  void scanTargets();
-
-  ZEL_Path* path;
+  void meetWall() override;
+  void afterMove() override;
+  void leave() override;
 };
 
 #endif

@@ -21,58 +21,42 @@ const int SHIT_PERIOD = 1;
 }  // namespace
 
 mouche::mouche(int x, int y, int period, ZEL_ListAnimData* anims, ZEL_ListAnimData* shitAnims)
-    : ZEL_Actif(period, anims, x, y, TYPE), direction(1), targetActif(nullptr),
-      listAnimShit(shitAnims), strikeCount(STRIKES_PER_DROP) {
-  currentAction = static_cast<Action>(&mouche::go_right);
-  ZEL_Space* space = getSpace();
-  for (int i = 0; space != nullptr && i < space->getActifCount(); ++i) {
-    ZEL_Actif* a = space->getActif(i);
-    if (a != nullptr && a->getType() == player1::TYPE) {
-      targetActif = a;
-      break;
-    }
-  }
-}
-
-void mouche::goTo(Action state, int anim) {
-  currentAction = state;
-  setCurrentSpriteAnim(anim);
+    : GameActif(period, anims, x, y, TYPE),
+      direction(1),
+      targetActif(findFirstActif(player1::TYPE)),
+      listAnimShit(shitAnims),
+      strikeCount(STRIKES_PER_DROP) {
+  currentAction = action(&mouche::go_right);
 }
 
 void mouche::go_right() {
   const uint32_t limit = static_cast<uint32_t>(getSpace()->worldWidth - get_largeur());
   if (static_cast<uint32_t>(xworld + STEP_PIXELS) > limit) {  // unsigned, on purpose
     direction = -1;
-    goTo(static_cast<Action>(&mouche::go_left), LEFT_ANIM);
+    goTo(&mouche::go_left, LEFT_ANIM);
   } else {
     setXworld(xworld + direction * STEP_PIXELS);
   }
-  if (targetActif != nullptr && xworld - WATCH_BEHIND <= targetActif->getXworld() &&
-      targetActif->getXworld() <= xworld + WATCH_AHEAD) {
-    goTo(static_cast<Action>(&mouche::strike), RIGHT_ANIM);
-  }
+  if (isTargetWithin(targetActif, xworld, WATCH_BEHIND, WATCH_AHEAD)) goTo(&mouche::strike, RIGHT_ANIM);
 }
 
 void mouche::go_left() {
   if (xworld - STEP_PIXELS < 0) {
     direction = 1;
-    goTo(static_cast<Action>(&mouche::go_right), RIGHT_ANIM);
+    goTo(&mouche::go_right, RIGHT_ANIM);
   } else {
     setXworld(xworld + direction * STEP_PIXELS);
   }
-  if (targetActif != nullptr && xworld - WATCH_AHEAD <= targetActif->getXworld() &&
-      targetActif->getXworld() <= xworld + WATCH_BEHIND) {
-    goTo(static_cast<Action>(&mouche::strike), LEFT_ANIM);
-  }
+  if (isTargetWithin(targetActif, xworld, WATCH_AHEAD, WATCH_BEHIND)) goTo(&mouche::strike, LEFT_ANIM);
 }
 
 void mouche::strike() {
   if (strikeCount < STRIKES_PER_DROP) {
     ++strikeCount;
     if (direction < 0) {
-      goTo(static_cast<Action>(&mouche::go_left), LEFT_ANIM);
+      goTo(&mouche::go_left, LEFT_ANIM);
     } else {
-      goTo(static_cast<Action>(&mouche::go_right), RIGHT_ANIM);
+      goTo(&mouche::go_right, RIGHT_ANIM);
     }
     return;
   }
@@ -81,9 +65,9 @@ void mouche::strike() {
   const bool wasGoingLeft = direction <= 0;
   direction = -direction;
   if (wasGoingLeft) {
-    goTo(static_cast<Action>(&mouche::go_right), RIGHT_ANIM);
+    goTo(&mouche::go_right, RIGHT_ANIM);
   } else {
-    goTo(static_cast<Action>(&mouche::go_left), LEFT_ANIM);
+    goTo(&mouche::go_left, LEFT_ANIM);
   }
 }
 
@@ -91,5 +75,5 @@ void mouche::death() { getSpace()->kill(this); }
 
 void mouche::hit() {
   playSample(BRUITAGE_HIT);
-  currentAction = static_cast<Action>(&mouche::death);
+  currentAction = action(&mouche::death);
 }

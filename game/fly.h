@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "zel_actif.h"
+#include "actor_moves.h"
 
 class ZEL_ListAnimData;
 
@@ -11,7 +11,7 @@ class ZEL_ListAnimData;
 // dropping fall when the player passes beneath, and leaves the space one
 // action after a bullet hits it. Made and added by the program entry after
 // the player, whom it finds in the space.
-class mouche : public ZEL_Actif {
+class mouche : public GameActif {
  public:
   static constexpr int TYPE = 0;
   static int32_t BRUITAGE_HIT;
@@ -30,8 +30,6 @@ class mouche : public ZEL_Actif {
   ZEL_Actif* getTarget() { return targetActif; }
 
  private:
-  void goTo(Action state, int anim);
-
   int32_t direction;
   ZEL_Actif* targetActif;
   ZEL_ListAnimData* listAnimShit;

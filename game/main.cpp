@@ -9,6 +9,7 @@
 #include "bullet.h"
 #include "demo_level.h"
 #include "player1.h"
+#include "projectile_pool.h"
 #include "shit.h"
 #include "zel_font.h"
 #include "zel_grafbox_sdl.h"
@@ -24,7 +25,8 @@ int main(int, char**) {
 
   ZEL_TimerSDL* timer = new ZEL_TimerSDL();
   timer->setRate(demo::RATE);
-  ZEL_GrafboxSDL* grafbox = new ZEL_GrafboxSDL(demo::SCREEN_WIDTH, demo::SCREEN_HEIGHT, demo::SCREEN_DEPTH, false);
+  ZEL_GrafboxSDL* grafbox =
+      new ZEL_GrafboxSDL(demo::SCREEN_WIDTH, demo::SCREEN_HEIGHT, demo::SCREEN_DEPTH, false);
   grafbox->init_graf();
   {
     ZEL_TileMap tileMap("dirod.tle", grafbox);
@@ -54,12 +56,13 @@ int main(int, char**) {
 
     grafbox->init_text();
     delete keyboard;
+    // Deliberate: each box goes only if the space was given it (here always); the space never deletes them.
     if (space.grafbox != nullptr) delete grafbox;
     if (space.timer != nullptr) delete timer;
     if (space.soundBox != nullptr) delete sound;
     // Projectiles in flight, and those that left the space, are no longer anyone's.
-    bullet::reclaim();
-    shit::reclaim();
+    ProjectilePool<bullet>::reclaimAll();
+    ProjectilePool<shit>::reclaimAll();
   }  // the font, the space, then the tile map
   return 0;
 }

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "zel_actif.h"
+#include "actor_moves.h"
 
 class ZEL_Input;
 class ZEL_ListAnimData;
@@ -13,7 +13,7 @@ class ZEL_Path;
 // shoots. Each state is one action; later checks in a state override the
 // state and animation chosen by earlier ones. Made and added by the
 // program entry; lives until the process ends.
-class player1 : public ZEL_Actif {
+class player1 : public GameActif {
  public:
   static constexpr int TYPE = 2;
   static int32_t BRUITAGE_JUMP;
@@ -27,8 +27,7 @@ class player1 : public ZEL_Actif {
   static constexpr int SHOOT_RIGHT = 4;
   static constexpr int SHOOT_LEFT = 5;
 
-  player1(int x, int y, int period, ZEL_ListAnimData* anims, ZEL_ListAnimData* bulletAnims,
-          ZEL_Input* input);
+  player1(int x, int y, int period, ZEL_ListAnimData* anims, ZEL_ListAnimData* bulletAnims, ZEL_Input* input);
   ~player1() override;
 
   void go_right();
@@ -46,12 +45,10 @@ class player1 : public ZEL_Actif {
   ZEL_Path* getPath() { return path; }
 
  private:
-  void goTo(Action state, int anim);
   void newPath(float vx, float vy);
-  void startFall();
+  void fallIfNoGround(int anim);
   void startJump(int32_t vx, int anim);
   void fly(int eastAnim, int westAnim);
-  void land();
   void walkWhereHeld();
 
   ZEL_ListAnimData* listAnimBullet;

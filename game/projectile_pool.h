@@ -11,8 +11,8 @@
 template <class T>
 class ProjectilePool {
  public:
-  // Deletes the retired ones, then adds p to the space; a projectile
-  // refused at the actor limit is deleted here. The projectile, or null.
+  // Adds p to the space; a projectile refused at the actor limit is
+  // deleted here. The projectile, or null.
   static T* launch(T* p) {
     ZEL_Actif::getSpace()->add(p);
     if (p->getSpaceIndex() == -1) {
@@ -26,6 +26,7 @@ class ProjectilePool {
   static void leave(T* p) {
     if (ZEL_Actif::getSpace()->kill(p)) retired.add(p);
   }
+  // Deletes the retired ones.
   static void reclaim() {
     while (retired.getSize() > 0) delete retired.remove(retired.getSize() - 1);
   }
@@ -36,6 +37,17 @@ class ProjectilePool {
     for (int i = space->getActifCount() - 1; i >= 0; --i) {
       if (T* p = dynamic_cast<T*>(space->getActif(i))) leave(p);
     }
+  }
+  // Deletes the retired ones, then makes one and launches it.
+  template <class... Args>
+  static T* make(Args... args) {
+    reclaim();
+    return launch(new T(args...));
+  }
+  // At teardown: deletes every projectile of this kind, in flight or retired.
+  static void reclaimAll() {
+    retireAll();
+    reclaim();
   }
   static int retiredCount() { return retired.getSize(); }
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "zel_actif.h"
+#include "actor_moves.h"
 
 class ZEL_ListAnimData;
 class ZEL_Path;
@@ -12,7 +12,7 @@ class ZEL_Path;
 // bullet when the target comes within 50 pixels, and falls off ledges. The
 // demo makes none; a level that wants one makes it after the player, whom
 // it finds in the space, and adds it.
-class soldier : public ZEL_Actif {
+class soldier : public GameActif {
  public:
   static constexpr int TYPE = 3;
   static int32_t BRUITAGE_JUMP;
@@ -44,9 +44,7 @@ class soldier : public ZEL_Actif {
   ZEL_Path* getPath() { return path; }
 
  private:
-  void goTo(Action state, int anim);
   void startFall();
-  bool isTargetNear();
   void shoot(int x, float vx, Action next, int anim);
 
   ZEL_ListAnimData* listAnimBullet;

@@ -1,0 +1,34 @@
+#ifndef PROJECTILE_H
+#define PROJECTILE_H
+
+#include "actor_moves.h"
+
+class ZEL_ListAnimData;
+class ZEL_Path;
+
+// A body thrown along a gravity path: a bullet or a dropping. At each
+// action it takes the next point of its path, reacts to a wall it touches,
+// and moves while that point keeps it inside the world; otherwise it leaves
+// the space. Each kind says what a wall does to it and what follows a move.
+// Made by its kind (fire, drop); deleted by its kind's pool once it has
+// left the space.
+class Projectile : public GameActif {
+ public:
+  ~Projectile() override;
+
+  void go();
+
+ protected:
+  // At (x, y) with speed (vx, vy), going.
+  Projectile(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims, int type);
+
+  // At the point it was at before this action's move.
+  virtual void meetWall() = 0;
+  virtual void afterMove() {}
+  // Out of the space, kept by its kind's pool until it can be deleted.
+  virtual void leave() = 0;
+
+  ZEL_Path* path;
+};
+
+#endif
