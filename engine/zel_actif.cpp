@@ -23,6 +23,20 @@ uint32_t edge(int32_t position, int32_t offset) {
   return static_cast<uint32_t>(position) + static_cast<uint32_t>(offset);
 }
 
+// An inclusive box's edges in the world, read as edge() reads them.
+struct Edges {
+  uint32_t left, top, right, bottom;
+};
+
+Edges placed(int32_t x, int32_t y, const ZEL_Rect* box) {
+  return {edge(x, box->x1), edge(y, box->y1), edge(x, box->x2), edge(y, box->y2)};
+}
+
+// True when the two boxes share a pixel.
+bool overlaps(const Edges& a, const Edges& b) {
+  return !(a.right < b.left) && !(a.left > b.right) && !(a.bottom < b.top) && !(a.top > b.bottom);
+}
+
 }  // namespace
 
 ZEL_Actif::ZEL_Actif(int period, ZEL_ListAnimData* list, long x, long y, int t)
@@ -160,33 +174,21 @@ int32_t ZEL_Actif::getDistance(ZEL_Actif* other) {
 
 bool ZEL_Actif::collisionLowLevel(ZEL_Actif* other) {
   if (currentSpriteAnim == nullptr || other->currentSpriteAnim == nullptr) return false;
-  const ZEL_Rect* a = currentSpriteAnim->getCurrentBoundBox();
-  const ZEL_Rect* b = other->currentSpriteAnim->getCurrentBoundBox();
-  if (edge(xworld, a->x2) < edge(other->xworld, b->x1)) return false;
-  if (edge(xworld, a->x1) > edge(other->xworld, b->x2)) return false;
-  if (edge(yworld, a->y2) < edge(other->yworld, b->y1)) return false;
-  if (edge(yworld, a->y1) > edge(other->yworld, b->y2)) return false;
-  return true;
+  return overlaps(placed(xworld, yworld, currentSpriteAnim->getCurrentBoundBox()),
+                  placed(other->xworld, other->yworld, other->currentSpriteAnim->getCurrentBoundBox()));
 }
 
 bool ZEL_Actif::collision(int x, int y) {
   if (currentSpriteAnim == nullptr) return false;
-  const ZEL_Rect* a = currentSpriteAnim->getCurrentBoundBox();
   const uint32_t ux = static_cast<uint32_t>(x);
   const uint32_t uy = static_cast<uint32_t>(y);
-  return edge(xworld, a->x1) <= ux && ux <= edge(xworld, a->x2) && edge(yworld, a->y1) <= uy &&
-         uy <= edge(yworld, a->y2);
+  return overlaps(placed(xworld, yworld, currentSpriteAnim->getCurrentBoundBox()), {ux, uy, ux, uy});
 }
 
 bool ZEL_Actif::collision(int x, int y, int w, int h) {
   if (currentSpriteAnim == nullptr) return false;
-  const ZEL_Rect* a = currentSpriteAnim->getCurrentBoundBox();
-  const uint32_t left = static_cast<uint32_t>(x);
-  const uint32_t top = static_cast<uint32_t>(y);
-  const uint32_t right = edge(x, w);
-  const uint32_t bottom = edge(y, h);
-  return !(edge(xworld, a->x2) < left) && !(edge(xworld, a->x1) > right) && !(edge(yworld, a->y2) < top) &&
-         edge(yworld, a->y1) <= bottom;
+  const Edges area = {static_cast<uint32_t>(x), static_cast<uint32_t>(y), edge(x, w), edge(y, h)};
+  return overlaps(placed(xworld, yworld, currentSpriteAnim->getCurrentBoundBox()), area);
 }
 
 bool ZEL_Actif::collision(ZEL_Actif* other) { return my_espace->collision(this, other); }

@@ -2,10 +2,6 @@
 
 #include "zel_event_manager.h"
 
-namespace {
-const int32_t ANY = -1;
-}
-
 ZEL_EventListener::ZEL_EventListener(int type, int id, bool consumes)
     : type(type), id(id), consumes(consumes) {}
 

@@ -10,7 +10,9 @@ class ZEL_Event;
 // are dispatched: there is no removal and the manager never deletes it.
 class ZEL_EventListener {
  public:
-  // Type -1 listens to every event; id -1 to every event of the type; any
+  static constexpr int32_t ANY = -1;
+
+  // Type ANY listens to every event; id ANY to every event of the type; any
   // other id to that id alone, whatever the event's type. A consuming listener
   // ends the life of each event it is notified of.
   ZEL_EventListener(int type, int id, bool consumes);

@@ -6,12 +6,29 @@
 #include "zel_fatal.h"
 
 namespace {
-const int32_t ANY = -1;
+
+const int32_t ANY = ZEL_EventListener::ANY;
 const int32_t NEVER_OBSOLETE = 0;
+
+// Removes and deletes, in order, the events drop holds for. The count is
+// re-read at each turn: events added meanwhile are seen too.
+template <class Drop>
+void deleteWhere(ZEL_Vector<ZEL_Event>& events, Drop drop) {
+  int i = 0;
+  while (i < events.getSize()) {
+    ZEL_Event* e = events.elementAt(i);
+    if (drop(e)) {
+      events.remove(i);
+      delete e;
+    } else {
+      ++i;
+    }
+  }
+}
+
 }  // namespace
 
-ZEL_Event::ZEL_Event(int id, int type, int lifetime)
-    : age(0), id(id), type(type), lifetime(lifetime) {}
+ZEL_Event::ZEL_Event(int id, int type, int lifetime) : age(0), id(id), type(type), lifetime(lifetime) {}
 
 ZEL_Event::~ZEL_Event() {}
 
@@ -109,31 +126,10 @@ void ZEL_EventManager::step() {
   ageAndDrop();
 }
 
-void ZEL_EventManager::dispatchPending() {
-  // The count is re-read at each turn: events posted by listeners are
-  // offered in this same step.
-  int i = 0;
-  while (i < current_events.getSize()) {
-    ZEL_Event* e = current_events.elementAt(i);
-    if (dispatch(e)) {
-      current_events.remove(i);
-      delete e;
-    } else {
-      ++i;
-    }
-  }
-}
+// Events posted by listeners are offered in this same step.
+void ZEL_EventManager::dispatchPending() { deleteWhere(current_events, dispatch); }
 
 void ZEL_EventManager::ageAndDrop() {
   for (int n = 0; n < current_events.getSize(); ++n) current_events.elementAt(n)->updateLife();
-  int i = 0;
-  while (i < current_events.getSize()) {
-    ZEL_Event* e = current_events.elementAt(i);
-    if (e->isObsolete()) {
-      current_events.remove(i);
-      delete e;
-    } else {
-      ++i;
-    }
-  }
+  deleteWhere(current_events, [](ZEL_Event* e) { return e->isObsolete(); });
 }

@@ -25,6 +25,27 @@ uint64_t pixelBlockBytes(int32_t largeur, int32_t hauteur) {
   return static_cast<uint64_t>(largeur) * static_cast<uint64_t>(hauteur) * PIXEL_BYTES;
 }
 
+// A record's header as the stream delivers it: sizes 0, and attributes
+// left unread, where it ends first.
+struct RecordHeader {
+  bool widthRead = false;
+  int32_t largeur = 0;
+  int32_t hauteur = 0;
+  uint8_t attributes[ZEL_Tile::ATTRIBUTE_COUNT] = {};
+  int attributesRead = 0;
+};
+
+RecordHeader readRecordHeader(FILE* stream) {
+  RecordHeader h;
+  h.widthRead = zel_file::readLe32(stream, &h.largeur);
+  zel_file::readLe32(stream, &h.hauteur);
+  while (h.attributesRead < ZEL_Tile::ATTRIBUTE_COUNT &&
+         zel_file::readByte(stream, &h.attributes[h.attributesRead])) {
+    ++h.attributesRead;
+  }
+  return h;
+}
+
 // A record that cannot be read as announced. The stream is closed first.
 [[noreturn]] void failRead(FILE* stream, FILE* out) {
   fclose(stream);
@@ -56,13 +77,12 @@ ZEL_Tile::~ZEL_Tile() { delete surface; }
 // Fields the stream cannot deliver in full: sizes read as 0, attributes
 // keep their values.
 bool ZEL_Tile::readHeader(FILE* stream) {
-  largeur = 0;
-  hauteur = 0;
-  const bool widthRead = zel_file::readLe32(stream, &largeur);
-  zel_file::readLe32(stream, &hauteur);
+  const RecordHeader h = readRecordHeader(stream);
+  largeur = h.largeur;
+  hauteur = h.hauteur;
   uint8_t* attributes[ATTRIBUTE_COUNT] = {&attr0, &transparent, &attr2, &attr3, &walkable};
-  for (uint8_t* a : attributes) zel_file::readByte(stream, a);
-  return widthRead;
+  for (int i = 0; i < h.attributesRead; ++i) *attributes[i] = h.attributes[i];
+  return h.widthRead;
 }
 
 bool ZEL_Tile::hasAcceptableSize() const { return isAcceptableSize(largeur, hauteur); }
@@ -108,15 +128,10 @@ void ZEL_Tile::ReadTle(const char* filename) {
 }
 
 int ZEL_Tile::SkipTle(FILE* stream) {
-  int32_t w = 0;
-  int32_t h = 0;
-  zel_file::readLe32(stream, &w);
-  zel_file::readLe32(stream, &h);
-  uint8_t ignored;
-  for (int i = 0; i < ATTRIBUTE_COUNT; ++i) zel_file::readByte(stream, &ignored);
-  if (!isAcceptableSize(w, h)) failRead(stream, stdout);
+  const RecordHeader h = readRecordHeader(stream);
+  if (!isAcceptableSize(h.largeur, h.hauteur)) failRead(stream, stdout);
 
-  const uint64_t blockBytes = pixelBlockBytes(w, h);
+  const uint64_t blockBytes = pixelBlockBytes(h.largeur, h.hauteur);
   const size_t bufferBytes = blockBytes < SKIP_BUFFER_BYTES ? blockBytes : SKIP_BUFFER_BYTES;
   const auto buffer = zel_alloc::array<uint8_t>(bufferBytes, [stream] {
     fclose(stream);

@@ -17,6 +17,8 @@ class ZEL_Tile {
  public:
   // Largest tile side, in pixels, that a .tle record may announce.
   static constexpr int32_t MAX_SIDE = 4096;
+  // Attribute bytes of a record, after its width and height.
+  static constexpr int ATTRIBUTE_COUNT = 5;
 
   explicit ZEL_Tile(ZEL_Grafbox* grafbox);
   ~ZEL_Tile();
@@ -51,8 +53,8 @@ class ZEL_Tile {
   // record would: the tile takes ownership of image (replacing the surface
   // it held), takes its size from it, and keys black out when transparent
   // is 1. For tools that build tile sets in memory before WriteTle.
-  void setImage(ZEL_Surface* image, uint8_t attr0, uint8_t transparent, uint8_t attr2,
-                uint8_t attr3, uint8_t walkable);
+  void setImage(ZEL_Surface* image, uint8_t attr0, uint8_t transparent, uint8_t attr2, uint8_t attr3,
+                uint8_t walkable);
 
   // Draws the tile at screen (x, y) with the tile's own graphics box or the
   // given one. Positions and size travel as 16-bit values, on purpose: a
@@ -65,8 +67,6 @@ class ZEL_Tile {
   ZEL_Surface* getSurface() const { return surface; }
 
  private:
-  static constexpr int ATTRIBUTE_COUNT = 5;
-
   bool readHeader(FILE* stream);
   bool readRecord(FILE* stream, FILE* shortBlockOut, bool withLineEnd);
   bool hasAcceptableSize() const;
