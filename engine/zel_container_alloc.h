@@ -43,6 +43,60 @@ void closeGap(T** slots, int32_t& size, int32_t index) {
   --size;
 }
 
+// What both vectors keep: a growable array of pointers it never owns,
+// read by index and emptied by identity. Not thread-safe.
+template <class T>
+class SlotArray {
+ public:
+  SlotArray(const SlotArray&) = delete;
+  SlotArray& operator=(const SlotArray&) = delete;
+
+  // Empties the array and allocates newCapacity slots (a negative one is 0).
+  void init(int newCapacity, int newIncrement) {
+    size = 0;
+    capacity = newCapacity < 0 ? 0 : newCapacity;
+    increment = newIncrement;
+    reallocateSlots(elements, 0, capacity);
+  }
+
+  T* elementAt(int index) { return isIndex(index) ? elements[index] : nullptr; }
+  int getSize() { return size; }
+  int getCapacity() { return capacity; }
+
+  // Removes the lowest-index slot holding this very pointer (identity, not
+  // equality); returns e, or null when no slot holds it.
+  T* remove(T* e) {
+    for (int32_t i = 0; i < size; ++i) {
+      if (elements[i] == e) return removeAt(i);
+    }
+    return nullptr;
+  }
+
+ protected:
+  SlotArray(int initialCapacity, int initialIncrement) { init(initialCapacity, initialIncrement); }
+  ~SlotArray() { delete[] elements; }
+
+  bool isIndex(int index) const { return index >= 0 && index < size; }
+
+  // Removes and returns the element at a valid index, closing the gap.
+  T* removeAt(int index) {
+    T* e = elements[index];
+    closeGap(elements, size, index);
+    return e;
+  }
+
+  void grow() {
+    const int64_t newCapacity = grownCapacity(capacity, increment);
+    reallocateSlots(elements, size, newCapacity);
+    capacity = static_cast<int32_t>(newCapacity);
+  }
+
+  int32_t size = 0;
+  int32_t capacity = 0;
+  T** elements = nullptr;
+  int32_t increment = 0;
+};
+
 }  // namespace zel_container
 
 #endif

@@ -20,12 +20,7 @@ class player1 : public GameActif {
   static int32_t BRUITAGE_FALL;
 
   // Animation indexes in the player's list.
-  static constexpr int WALK_RIGHT = 0;
-  static constexpr int WALK_LEFT = 1;
-  static constexpr int STAND_RIGHT = 2;
-  static constexpr int STAND_LEFT = 3;
-  static constexpr int SHOOT_RIGHT = 4;
-  static constexpr int SHOOT_LEFT = 5;
+  enum Anim : int { WALK_RIGHT, WALK_LEFT, STAND_RIGHT, STAND_LEFT, SHOOT_RIGHT, SHOOT_LEFT };
 
   player1(int x, int y, int period, ZEL_ListAnimData* anims, ZEL_ListAnimData* bulletAnims, ZEL_Input* input);
   ~player1() override;

@@ -18,10 +18,8 @@ class soldier : public GameActif {
   static int32_t BRUITAGE_JUMP;
   static int32_t BRUITAGE_FALL;
 
-  static constexpr int WALK_LEFT = 0;
-  static constexpr int WALK_RIGHT = 1;
-  static constexpr int SHOOT_LEFT = 2;
-  static constexpr int SHOOT_RIGHT = 3;
+  // Animation indexes in the soldier's list.
+  enum Anim : int { WALK_LEFT, WALK_RIGHT, SHOOT_LEFT, SHOOT_RIGHT };
 
   // Starts walking right, without speed, aiming at the first actor of the
   // player's type in the space (none: it never moves and turns each action).

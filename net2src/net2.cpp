@@ -36,21 +36,6 @@ const Uint16 ANY_PORT = 0;
 // SDLNet_UDP_Send's channel for "the packet's own address".
 const int PACKET_ADDRESS_CHANNEL = -1;
 
-const char CANT_CREATE_MUTEX[] = "NET2: can't create a mutex";
-const char CANT_CREATE_COND[] = "NET2: can't create a condition variable";
-const char CANT_OPEN_UDP_SEND[] = "NET2: can't open the UDP send socket";
-const char CANT_START_THREAD[] = "NET2: can't start the network thread";
-const char CANT_RESOLVE_HOST[] = "NET2: can't resolve that host name or address";
-const char CANT_FIND_HOST[] = "NET2: can't find that host name or address";
-const char CANT_OPEN_SOCKET[] = "NET2: can't open a socket";
-const char UDP_SEND_FAILED[] = "NET2: UDP send failed";
-const char CANT_SEND_ON_SOCKET[] = "NET2: you can't do a TCP send on that socket";
-const char CANT_SEND_TCP[] = "NET2: can't send TCP data, expect a close event";
-const char CANT_LOCK_DATA[] = "NET2: can't lock Data mutex";
-const char CANT_UNLOCK_DATA[] = "NET2: can't unlock Data mutex";
-const char CANT_LOCK_SDLNET[] = "NET2: can't lock SDLNet mutex";
-const char CANT_UNLOCK_SDLNET[] = "NET2: can't unlock SDLNet mutex";
-
 // States in which a socket still has to be closed by its owner.
 const Uint8 OPEN_STATES = readyState | dyingState | addState;
 // States in which a connection may send.

@@ -18,7 +18,31 @@ constexpr int TCP_BUFFER_BYTES = 1024;
 constexpr int UDP_QUEUE_PACKETS = 256;
 constexpr int NO_SOCKET = -1;
 
+// The layer's error texts, as NET2_GetError and the error events give them.
 inline constexpr char OUT_OF_MEMORY[] = "NET2: out of memory";
+inline constexpr char CANT_CREATE_MUTEX[] = "NET2: can't create a mutex";
+inline constexpr char CANT_CREATE_COND[] = "NET2: can't create a condition variable";
+inline constexpr char CANT_OPEN_UDP_SEND[] = "NET2: can't open the UDP send socket";
+inline constexpr char CANT_START_THREAD[] = "NET2: can't start the network thread";
+inline constexpr char CANT_RESOLVE_HOST[] = "NET2: can't resolve that host name or address";
+inline constexpr char CANT_FIND_HOST[] = "NET2: can't find that host name or address";
+inline constexpr char CANT_OPEN_SOCKET[] = "NET2: can't open a socket";
+inline constexpr char UDP_SEND_FAILED[] = "NET2: UDP send failed";
+inline constexpr char CANT_SEND_ON_SOCKET[] = "NET2: you can't do a TCP send on that socket";
+inline constexpr char CANT_SEND_TCP[] = "NET2: can't send TCP data, expect a close event";
+inline constexpr char CANT_LOCK_DATA[] = "NET2: can't lock Data mutex";
+inline constexpr char CANT_UNLOCK_DATA[] = "NET2: can't unlock Data mutex";
+inline constexpr char CANT_LOCK_SDLNET[] = "NET2: can't lock SDLNet mutex";
+inline constexpr char CANT_UNLOCK_SDLNET[] = "NET2: can't unlock SDLNet mutex";
+inline constexpr char CHECK_FAILED[] = "NET2: the CheckSockets call failed";
+inline constexpr char CANT_ADD_TCP[] = "NET2: can't add a TCP socket to the socket set";
+inline constexpr char CANT_ADD_UDP[] = "NET2: can't add a UDP socket to the socket set";
+inline constexpr char CANT_DEL_TCP[] = "NET2: can't delete a TCP socket from the socket set";
+inline constexpr char CANT_DEL_UDP[] = "NET2: can't delete a UDP socket from the socket set";
+inline constexpr char ADD_UNUSED[] = "NET2: trying to add an unused socket";
+inline constexpr char DEL_UNUSED[] = "NET2: trying to delete an unused socket";
+inline constexpr char INVALID_TYPE[] = "NET2: invalid socket type, this should never happen";
+inline constexpr char ACCEPT_FAILED[] = "NET2: a TCP accept failed";
 
 enum SocketType : Uint8 { unusedSocket = 0, TCPServerSocket = 1, TCPClientSocket = 2, UDPServerSocket = 3 };
 

@@ -15,16 +15,6 @@ const Uint32 CHECK_TIMEOUT_MS = 10;
 const int UNLOCKED_SEND_STATUS = 1;
 const intptr_t NO_DATA = -1;
 
-const char CHECK_FAILED[] = "NET2: the CheckSockets call failed";
-const char CANT_ADD_TCP[] = "NET2: can't add a TCP socket to the socket set";
-const char CANT_ADD_UDP[] = "NET2: can't add a UDP socket to the socket set";
-const char CANT_DEL_TCP[] = "NET2: can't delete a TCP socket from the socket set";
-const char CANT_DEL_UDP[] = "NET2: can't delete a UDP socket from the socket set";
-const char ADD_UNUSED[] = "NET2: trying to add an unused socket";
-const char DEL_UNUSED[] = "NET2: trying to delete an unused socket";
-const char INVALID_TYPE[] = "NET2: invalid socket type, this should never happen";
-const char ACCEPT_FAILED[] = "NET2: a TCP accept failed";
-
 // Pushes a network event. Called with the data lock held, which it releases
 // while it pushes: SDL's queue may be full, and the application must be able
 // to call in while the thread waits for room.
