@@ -7,15 +7,13 @@
 #include "zel_path.h"
 #include "zel_space.h"
 
-int32_t bullet::BRUITAGE_WALL = 0;
-
 namespace {
 const int EAST_ANIM = 0;
 const int WEST_ANIM = 1;
 }  // namespace
 
 bullet::bullet(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims)
-    : Projectile(x, y, vx, vy, period, anims, TYPE) {
+    : ProjectileKind(x, y, vx, vy, period, anims, TYPE) {
   // The first point is the start: the path keeps its initial heading.
   path->calculate_next_location();
   setCurrentSpriteAnim(path->orientation_east() ? EAST_ANIM : WEST_ANIM);
@@ -24,8 +22,6 @@ bullet::bullet(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* a
 bullet* bullet::fire(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims) {
   return ProjectilePool<bullet>::make(x, y, vx, vy, period, anims);
 }
-
-void bullet::leave() { ProjectilePool<bullet>::leave(this); }
 
 void bullet::meetWall() {
   leave();

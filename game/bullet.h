@@ -1,8 +1,6 @@
 #ifndef BULLET_H
 #define BULLET_H
 
-#include <cstdint>
-
 #include "projectile.h"
 
 class ZEL_ListAnimData;
@@ -12,10 +10,9 @@ class ZEL_ListAnimData;
 // outside the world, or one action after a hit. Made with fire(), which
 // adds it to the space; a bullet that left the space is deleted when the
 // next one is fired.
-class bullet : public Projectile {
+class bullet : public ProjectileKind<bullet> {
  public:
   static constexpr int TYPE = 1;
-  static int32_t BRUITAGE_WALL;
 
   bullet(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims);
 
@@ -27,7 +24,6 @@ class bullet : public Projectile {
  private:
   void meetWall() override;
   void afterMove() override;
-  void leave() override;
 };
 
 #endif

@@ -1,7 +1,10 @@
 #ifndef PROJECTILE_H
 #define PROJECTILE_H
 
+#include <cstdint>
+
 #include "actor_moves.h"
+#include "projectile_pool.h"
 
 class ZEL_ListAnimData;
 class ZEL_Path;
@@ -30,5 +33,21 @@ class Projectile : public GameActif {
 
   ZEL_Path* path;
 };
+
+// One kind of projectile: its own wall sample, and its own pool, which
+// keeps it once it has left the space.
+template <class Kind>
+class ProjectileKind : public Projectile {
+ public:
+  static int32_t BRUITAGE_WALL;
+
+ protected:
+  using Projectile::Projectile;
+
+  void leave() override { ProjectilePool<Kind>::leave(static_cast<Kind*>(this)); }
+};
+
+template <class Kind>
+int32_t ProjectileKind<Kind>::BRUITAGE_WALL = 0;
 
 #endif

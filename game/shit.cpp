@@ -3,8 +3,6 @@
 #include "game_sounds.h"
 #include "projectile_pool.h"
 
-int32_t shit::BRUITAGE_WALL = 0;
-
 namespace {
 const int FLYING_ANIM = 0;
 const int SPLASH_ANIM = 1;
@@ -13,15 +11,13 @@ const int32_t MAX_HITS = 3;
 }  // namespace
 
 shit::shit(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims)
-    : Projectile(x, y, vx, vy, period, anims, TYPE), hitCount(0) {
+    : ProjectileKind(x, y, vx, vy, period, anims, TYPE), hitCount(0) {
   setCurrentSpriteAnim(FLYING_ANIM);
 }
 
 shit* shit::drop(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims) {
   return ProjectilePool<shit>::make(x, y, vx, vy, period, anims);
 }
-
-void shit::leave() { ProjectilePool<shit>::leave(this); }
 
 void shit::meetWall() {
   goTo(&shit::hit, SPLASH_ANIM);

@@ -12,10 +12,9 @@ class ZEL_ListAnimData;
 // touch it), or when it leaves the world. Made with drop(), which adds it
 // to the space; a dropping that left the space is deleted when the next
 // one is dropped.
-class shit : public Projectile {
+class shit : public ProjectileKind<shit> {
  public:
   static constexpr int TYPE = 4;
-  static int32_t BRUITAGE_WALL;
 
   shit(int x, int y, float vx, float vy, int period, ZEL_ListAnimData* anims);
 
@@ -27,7 +26,6 @@ class shit : public Projectile {
 
  private:
   void meetWall() override;
-  void leave() override;
 
   int32_t hitCount;
 };
