@@ -17,19 +17,6 @@ const int SPR_HEADER_BYTES = 8;
 const int SPR_PIXEL_BYTES = 4;          // red, green, blue, one unused byte
 const int SPR_BOX_BYTES = 16;           // x1, y1, x2, y2, 32 bits each
 const uint32_t SPR_MAX_COUNT = 0xFFFF;  // header fields are 16-bit
-// Appends a 16-bit or 32-bit little-endian field.
-void putLe16(std::vector<uint8_t>& out, uint32_t v) {
-  uint8_t p[2];
-  zel_le::put16(p, static_cast<uint16_t>(v));
-  out.insert(out.end(), p, p + sizeof p);
-}
-
-void putLe32(std::vector<uint8_t>& out, int32_t v) {
-  uint8_t p[4];
-  zel_le::put32(p, static_cast<uint32_t>(v));
-  out.insert(out.end(), p, p + sizeof p);
-}
-
 // A .spr frame that cannot be read: no line end, on standard error.
 [[noreturn]] void failFrameRead(FILE* f, uint32_t frameNumber) {
   if (f != nullptr) fclose(f);
@@ -176,10 +163,10 @@ void ZEL_AnimData::WriteSpr(const char* file) {
   if (f == nullptr) ZEL_fatal("erreur d'ecriture dans le fichier %s\n", file);
 
   std::vector<uint8_t> out;
-  putLe16(out, nbFrames);
-  putLe16(out, *delays.elementAt(0));
-  putLe16(out, largeur);
-  putLe16(out, hauteur);
+  zel_le::append16(out, static_cast<uint16_t>(nbFrames));
+  zel_le::append16(out, static_cast<uint16_t>(*delays.elementAt(0)));
+  zel_le::append16(out, static_cast<uint16_t>(largeur));
+  zel_le::append16(out, static_cast<uint16_t>(hauteur));
   bool ok = fwrite(out.data(), 1, out.size(), f) == out.size();
   for (uint32_t i = 0; i < nbFrames && ok; ++i) {
     out.clear();
@@ -198,10 +185,10 @@ void ZEL_AnimData::WriteSpr(const char* file) {
   out.clear();
   for (uint32_t i = 0; i < nbFrames; ++i) {
     const ZEL_Rect* r = boundBoxes.elementAt(static_cast<int>(i));
-    putLe32(out, r->x1);
-    putLe32(out, r->y1);
-    putLe32(out, r->x2);
-    putLe32(out, r->y2);
+    zel_le::append32(out, static_cast<uint32_t>(r->x1));
+    zel_le::append32(out, static_cast<uint32_t>(r->y1));
+    zel_le::append32(out, static_cast<uint32_t>(r->x2));
+    zel_le::append32(out, static_cast<uint32_t>(r->y2));
   }
   ok = ok && fwrite(out.data(), 1, out.size(), f) == out.size();
   ok = (fclose(f) == 0) && ok;

@@ -2,6 +2,7 @@
 #define ZEL_BYTE_ORDER_H
 
 #include <cstdint>
+#include <vector>
 
 // Little-endian fields in memory, as every engine file (.tle, .map, .spr,
 // GIF, BMP, WAV) stores them, whatever the machine's own order.
@@ -21,6 +22,17 @@ inline void put16(uint8_t* p, uint16_t v) {
 inline void put32(uint8_t* p, uint32_t v) {
   put16(p, static_cast<uint16_t>(v));
   put16(p + 2, static_cast<uint16_t>(v >> 16));
+}
+
+// Appends a field to a byte buffer.
+inline void append16(std::vector<uint8_t>& out, uint16_t v) {
+  const uint8_t p[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+  out.insert(out.end(), p, p + sizeof p);
+}
+
+inline void append32(std::vector<uint8_t>& out, uint32_t v) {
+  append16(out, static_cast<uint16_t>(v));
+  append16(out, static_cast<uint16_t>(v >> 16));
 }
 
 }  // namespace zel_le

@@ -196,6 +196,12 @@ TEST(AnimDataTest, GifFramesColoursDelaysAndBoxes) {
 
 using Then = std::function<void(ZEL_AnimData&, ZEL_Grafbox&)>;
 
+#if defined(__SANITIZE_ADDRESS__)
+const bool CAN_CAP_MEMORY = false;  // its shadow memory is reserved up front
+#else
+const bool CAN_CAP_MEMORY = true;
+#endif
+
 // Caps the data segment at what the process holds now plus headroom bytes.
 void capDataAbove(int64_t headroom) {
   FILE* status = fopen("/proc/self/status", "r");
@@ -219,14 +225,12 @@ void load(const std::string& path, const Then& then = nullptr, int64_t headroom 
     new ZEL_ListAnimData(path.c_str(), &s.box, &s.timer);  // lists live as long as the process
     return;
   }
-#if !defined(__SANITIZE_ADDRESS__)  // its shadow memory is reserved up front
   const rlimit CAP = {100 << 20, 100 << 20};
-  if (headroom > 0) {
+  if (CAN_CAP_MEMORY && headroom > 0) {
     capDataAbove(headroom);
-  } else if (path.find(".spr") != std::string::npos) {
+  } else if (CAN_CAP_MEMORY && path.find(".spr") != std::string::npos) {
     setrlimit(RLIMIT_DATA, &CAP);
   }
-#endif
   ZEL_AnimData a(path.c_str(), &s.box, &s.timer);
   if (then) then(a, s.box);
 }
@@ -302,9 +306,7 @@ TEST(AnimDataTest, BadFilesEndWithTheirMessages) {
 // Files of 64 MiB and a few bytes (sparse: only their first bytes written) loaded with 16 MiB to spare: what the loader
 // allocates for the file fails, and ends the process with the loader's message.
 TEST(AnimDataTest, AllocationFailuresEndWithTheirMessages) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "the memory cap cannot hold with a sanitizer's shadow memory";
-#endif
+  if (!CAN_CAP_MEMORY) GTEST_SKIP() << "the memory cap cannot hold beside a sanitizer's shadow memory";
   const off_t FILE_BYTES = (64 << 20) + 8;  // a .spr header and a 4096 x 4096 frame
   const int64_t HEADROOM = 16 << 20;
   struct Case {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "source_text.h"
+#include "zel_byte_order.h"
 
 namespace {
 
@@ -62,9 +63,12 @@ double envelopeAt(const Voice& v, double t) {
   const double in = std::min(1.0, t / ramp);
   const double out = std::min(1.0, (v.length - t) / ramp);
   switch (v.envelope) {
-    case Envelope::Flat: return std::min(in, out);
-    case Envelope::Fade: return std::min(in, 1.0 - t / v.length);
-    case Envelope::Pluck: return std::min(in, out) * std::exp(-PLUCK_DECAY * t / v.length);
+    case Envelope::Flat:
+      return std::min(in, out);
+    case Envelope::Fade:
+      return std::min(in, 1.0 - t / v.length);
+    case Envelope::Pluck:
+      return std::min(in, out) * std::exp(-PLUCK_DECAY * t / v.length);
   }
   return 0.0;
 }
@@ -73,18 +77,26 @@ double envelopeAt(const Voice& v, double t) {
 void render(const Voice& v, int rate, std::vector<double>& mix) {
   const size_t first = static_cast<size_t>(v.start * rate);
   const size_t count = static_cast<size_t>(v.length * rate);
-  double phase = 0.0;    // in cycles
-  double filtered = 0.0; // low-pass state for noise
+  double phase = 0.0;     // in cycles
+  double filtered = 0.0;  // low-pass state for noise
   uint32_t noise = NOISE_SEED;
   for (size_t i = 0; i < count && first + i < mix.size(); ++i) {
     const double t = static_cast<double>(i) / rate;
     const double hz = v.from + (v.to - v.from) * (t / v.length);
     double s = 0.0;
     switch (v.wave) {
-      case Wave::Sine: s = std::sin(2 * PI * phase); break;
-      case Wave::Square: s = phase < 0.5 ? 1.0 : -1.0; break;
-      case Wave::Triangle: s = phase < 0.5 ? 4 * phase - 1 : 3 - 4 * phase; break;
-      case Wave::Saw: s = 2 * phase - 1; break;
+      case Wave::Sine:
+        s = std::sin(2 * PI * phase);
+        break;
+      case Wave::Square:
+        s = phase < 0.5 ? 1.0 : -1.0;
+        break;
+      case Wave::Triangle:
+        s = phase < 0.5 ? 4 * phase - 1 : 3 - 4 * phase;
+        break;
+      case Wave::Saw:
+        s = 2 * phase - 1;
+        break;
       case Wave::Noise: {
         noise ^= noise << 13;
         noise ^= noise >> 17;
@@ -102,28 +114,24 @@ void render(const Voice& v, int rate, std::vector<double>& mix) {
   }
 }
 
-void putLe(std::vector<uint8_t>& out, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 void writeWav(const std::string& path, const std::vector<double>& mix, int rate) {
   const uint32_t dataBytes = static_cast<uint32_t>(mix.size() * 2);
   std::vector<uint8_t> out;
   out.insert(out.end(), {'R', 'I', 'F', 'F'});
-  putLe(out, 36 + dataBytes, 4);
+  zel_le::append32(out, 36 + dataBytes);
   out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  putLe(out, 16, 4);                       // fmt chunk size
-  putLe(out, 1, 2);                        // PCM
-  putLe(out, 1, 2);                        // mono
-  putLe(out, static_cast<uint32_t>(rate), 4);
-  putLe(out, static_cast<uint32_t>(rate * 2), 4);  // bytes per second
-  putLe(out, 2, 2);                        // bytes per frame
-  putLe(out, 16, 2);                       // bits per sample
+  zel_le::append32(out, 16);  // fmt chunk size
+  zel_le::append16(out, 1);   // PCM
+  zel_le::append16(out, 1);   // mono
+  zel_le::append32(out, static_cast<uint32_t>(rate));
+  zel_le::append32(out, static_cast<uint32_t>(rate * 2));  // bytes per second
+  zel_le::append16(out, 2);                                // bytes per frame
+  zel_le::append16(out, 16);                               // bits per sample
   out.insert(out.end(), {'d', 'a', 't', 'a'});
-  putLe(out, dataBytes, 4);
+  zel_le::append32(out, dataBytes);
   for (double s : mix) {
     const double clipped = std::max(-1.0, std::min(1.0, s));
-    putLe(out, static_cast<uint32_t>(static_cast<int32_t>(std::lround(clipped * PCM_MAX))), 2);
+    zel_le::append16(out, static_cast<uint16_t>(std::lround(clipped * PCM_MAX)));
   }
   FILE* f = fopen(path.c_str(), "wb");
   if (f == nullptr) failTool("cannot write " + path);

@@ -10,6 +10,7 @@
 #include <pugixml.hpp>
 
 #include "tool_error.h"
+#include "zel_byte_order.h"
 
 namespace {
 
@@ -85,10 +86,7 @@ std::vector<uint32_t> littleEndianIds(const std::vector<uint8_t>& bytes, size_t 
                     std::to_string(cells));
   }
   std::vector<uint32_t> ids(cells);
-  for (size_t i = 0; i < cells; ++i) {
-    const uint8_t* b = &bytes[i * GID_BYTES];
-    ids[i] = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
-  }
+  for (size_t i = 0; i < cells; ++i) ids[i] = zel_le::get32(&bytes[i * GID_BYTES]);
   return ids;
 }
 
