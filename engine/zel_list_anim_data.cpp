@@ -2,10 +2,10 @@
 
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "zel_alloc.h"
 #include "zel_anim_data.h"
 #include "zel_fatal.h"
 
@@ -48,8 +48,7 @@ void ZEL_ListAnimData::ReadDat(const char* file) {
   FILE* f = fopen(file, "rb");
   if (f == nullptr) ZEL_fatal("erreur d'ouverture du fichier %s", file);
   const std::vector<std::string> names = readNames(f);
-  anims = static_cast<ZEL_AnimData**>(malloc(names.size() * sizeof(ZEL_AnimData*)));
-  if (anims == nullptr) failStructure(f);
+  anims = zel_alloc::array<ZEL_AnimData*>(names.size(), [f] { failStructure(f); }).release();
   nbAnims = static_cast<int32_t>(names.size());
   for (size_t i = 0; i < names.size(); ++i) {
     anims[i] = new ZEL_AnimData(names[i].c_str(), grafbox, timer);
