@@ -44,7 +44,7 @@ void closeGap(T** slots, int32_t& size, int32_t index) {
 }
 
 // What both vectors keep: a growable array of pointers it never owns,
-// read by index and emptied by identity. Not thread-safe.
+// read by index, its elements removed by identity. Not thread-safe.
 template <class T>
 class SlotArray {
  public:
