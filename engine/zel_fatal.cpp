@@ -5,10 +5,13 @@
 
 namespace {
 
-[[noreturn]] void printAndExit(FILE* stream, const char* format, va_list args) {
-  vfprintf(stream, format, args);
+[[noreturn]] void endAfterMessage(FILE* stream) {
   fflush(stream);
+#ifdef ZEL_FUZZING
+  throw ZEL_FatalStop();
+#else
   exit(-1);
+#endif
 }
 
 }  // namespace
@@ -16,11 +19,15 @@ namespace {
 void ZEL_fatalTo(FILE* stream, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  printAndExit(stream, format, args);
+  vfprintf(stream, format, args);
+  va_end(args);
+  endAfterMessage(stream);
 }
 
 void ZEL_fatal(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  printAndExit(stdout, format, args);
+  vfprintf(stdout, format, args);
+  va_end(args);
+  endAfterMessage(stdout);
 }

@@ -9,6 +9,12 @@
 [[noreturn]] void ZEL_fatalTo(FILE* stream, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 
+#ifdef ZEL_FUZZING
+// Fuzzing builds only: the exit path throws this after its message, so
+// that a fuzzing target can go on with its next input.
+struct ZEL_FatalStop {};
+#endif
+
 // Same, on standard output, where most engine messages go.
 [[noreturn]] void ZEL_fatal(const char* format, ...)
     __attribute__((format(printf, 1, 2)));

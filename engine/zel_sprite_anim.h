@@ -32,7 +32,7 @@ class ZEL_SpriteAnim {
   unsigned int getCurrentFrame() { return currentFrame; }
 
  private:
-  int32_t tag;
+  [[maybe_unused]] int32_t tag;  // kept as given; nothing reads it
   uint32_t currentFrame;
   uint32_t nbFrames;
   ZEL_Vector<ZEL_Surface>* frames;

@@ -228,12 +228,12 @@ void describeGif(Bytes& in, std::ostream& out, bool brief) {
     if (block == 0x21) {
       const uint32_t label = in.le(1, "an extension");
       for (uint32_t n; (n = in.le(1, "an extension's block")) != 0;) {
+        const uint8_t* p = in.here();
+        in.skip(n, "an extension's block");  // the block is whole before it is read
         if (label == 0xF9 && n >= 4) {
-          const uint8_t* p = in.here();
           delay = p[1] | p[2] << 8;
           transparent = (p[0] & 1) ? p[3] : -1;
         }
-        in.skip(n, "an extension's block");
       }
       continue;
     }

@@ -13,6 +13,12 @@
 namespace {
 
 const int BYTES_PER_PIXEL = 4;
+// Deflate's best ratio is about 1032 to 1: a PNG of n bytes holds at most
+// that many times n bytes of rows (a filter byte each, one byte a pixel at
+// the least).
+const uint64_t MAX_DEFLATE_RATIO = 1032;
+const size_t PNG_SIGNATURE_BYTES = 8;
+const size_t PNG_CHUNK_OVERHEAD = 12;  // length, type and CRC
 
 void checkSize(const std::string& path, long long w, long long h) {
   if (w < 1 || h < 1 || w > MAX_IMAGE_SIDE || h > MAX_IMAGE_SIDE) {
@@ -50,7 +56,29 @@ RgbaImage readBmp(const std::string& path) {
 
 }  // namespace
 
+bool visitPngChunks(
+    const std::vector<uint8_t>& png,
+    const std::function<bool(const char* type, const uint8_t* data, uint32_t length)>& visit) {
+  for (size_t at = PNG_SIGNATURE_BYTES; at < png.size();) {
+    if (png.size() - at < PNG_CHUNK_OVERHEAD) return false;
+    const uint8_t* p = &png[at];
+    const uint32_t length = uint32_t{p[0]} << 24 | p[1] << 16 | p[2] << 8 | p[3];  // big-endian
+    if (length > png.size() - at - PNG_CHUNK_OVERHEAD) return false;
+    const char* type = reinterpret_cast<const char*>(p + 4);
+    if (visit(type, p + 8, length) || memcmp(type, "IEND", 4) == 0) return true;
+    at += PNG_CHUNK_OVERHEAD + length;
+  }
+  return true;
+}
+
 RgbaImage readPng(const std::string& path) {
+  // libpng allocates a chunk's announced length before it reads it: a
+  // file cut inside a chunk is refused first, in libpng's words.
+  std::vector<uint8_t> bytes;
+  if (readFileBytes(path, SIZE_MAX - 1, bytes) &&
+      !visitPngChunks(bytes, [](const char*, const uint8_t*, uint32_t) { return false; })) {
+    throw ToolError(path + ": cannot read the PNG image: Read Error");
+  }
   png_image png;
   memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
@@ -60,6 +88,13 @@ RgbaImage readPng(const std::string& path) {
   if (png.width < 1 || png.height < 1 || png.width > MAX_IMAGE_SIDE || png.height > MAX_IMAGE_SIDE) {
     png_image_free(&png);
     checkSize(path, png.width, png.height);
+  }
+  // The image is allocated only if the file can hold its rows.
+  const uint64_t leastRowBytes = (uint64_t{png.width} + 1) * png.height;
+  if (leastRowBytes > bytes.size() * MAX_DEFLATE_RATIO) {
+    png_image_free(&png);
+    throw ToolError(path + ": image of " + std::to_string(png.width) + " x " + std::to_string(png.height) +
+                    " pixels, more than the file can hold");
   }
   png.format = PNG_FORMAT_RGBA;
   RgbaImage image(static_cast<int>(png.width), static_cast<int>(png.height));

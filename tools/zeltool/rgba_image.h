@@ -2,6 +2,7 @@
 #define ZELTOOL_RGBA_IMAGE_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,15 @@ const int MAX_IMAGE_SIDE = 8192;
 // nearest one the engine does not key out.
 const uint8_t NEAR_BLACK[3] = {0, 0, 1};
 
+// Calls visit(type, data, length) for each chunk of a PNG's bytes after the
+// signature, in order, until it returns true; false when a chunk's length
+// runs past the end of the bytes.
+bool visitPngChunks(const std::vector<uint8_t>& png,
+                    const std::function<bool(const char* type, const uint8_t* data, uint32_t length)>& visit);
+
 // Reads a PNG (any colour type and depth, tRNS honoured) or a BMP, by the
-// file's extension. ToolError naming the file when it cannot.
+// file's extension. ToolError naming the file when it cannot, or when a
+// PNG's chunks or image are larger than the file can hold.
 RgbaImage readImage(const std::string& path);
 RgbaImage readPng(const std::string& path);
 

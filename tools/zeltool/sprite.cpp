@@ -23,7 +23,7 @@ const char TEXT_KEY[] = "zeltool";  // the PNG text chunk and GIF comment zeltoo
 const int GIF_COLOURS = 256;
 const int GIF_TRANSPARENT = 0;        // index 0 is the key in every palette zeltool writes
 const unsigned MAX_GIF_STEPS = 6553;  // 65535 hundredths
-const size_t PNG_SIGNATURE_BYTES = 8, PNG_IHDR_END = 33;  // signature, then IHDR's 25 bytes
+const size_t PNG_IHDR_END = 33;       // the signature's 8 bytes, then IHDR's 25
 
 uint32_t rgbOf(const uint8_t* p) { return uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2]; }
 
@@ -101,16 +101,15 @@ std::vector<uint8_t> fileBytes(const std::string& path) {
 
 // The text of the PNG's tEXt chunk with zeltool's keyword; empty if none.
 std::string pngText(const std::vector<uint8_t>& png) {
-  for (size_t at = PNG_SIGNATURE_BYTES; at + 12 <= png.size();) {
-    const uint32_t length = uint32_t{png[at]} << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
-    if (length > png.size() - at - 12) break;
-    const char* data = reinterpret_cast<const char*>(&png[at + 8]);
-    if (memcmp(&png[at + 4], "tEXt", 4) == 0 && length > sizeof TEXT_KEY && strcmp(data, TEXT_KEY) == 0) {
-      return std::string(data + sizeof TEXT_KEY, length - sizeof TEXT_KEY);
-    }
-    at += 12 + length;
-  }
-  return "";
+  std::string text;
+  visitPngChunks(png, [&](const char* type, const uint8_t* bytes, uint32_t length) {
+    const char* data = reinterpret_cast<const char*>(bytes);
+    if (memcmp(type, "tEXt", 4) != 0 || length <= sizeof TEXT_KEY || strcmp(data, TEXT_KEY) != 0)
+      return false;
+    text.assign(data + sizeof TEXT_KEY, length - sizeof TEXT_KEY);
+    return true;
+  });
+  return text;
 }
 
 // zeltool's comment in a GIF's blocks (extension 0x21 0xFE, one sub-block); empty if none.
