@@ -7,7 +7,7 @@ JOBS               ?= 2
 CMAKE_CONFIGURE = cmake -S . -B
 CTEST = scripts/with-display.sh ctest --output-on-failure -j $(JOBS) --test-dir
 
-.PHONY: all bootstrap build build-sanitize build-coverage run test-share test test-sanitize coverage bench clean
+.PHONY: all bootstrap build build-sanitize build-coverage build-fuzz run test-share test test-sanitize coverage bench fuzz soak clean
 
 all: build
 
@@ -54,8 +54,23 @@ coverage: build-coverage
 	  --gcov-ignore-parse-errors --json $(COVERAGE_BUILD_DIR)/coverage.json
 	scripts/coverage.py $(COVERAGE_BUILD_DIR)/coverage.json $(COVERAGE_BUILD_DIR)/error-paths.txt
 
+# libFuzzer on every reader, FUZZ_SECONDS each (default 60); clang's build.
+FUZZ_BUILD_DIR := build-fuzz
+build-fuzz: bootstrap
+	CC=clang CXX=clang++ $(CMAKE_CONFIGURE) $(FUZZ_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZEL_FUZZ=ON -DZEL_BENCH=OFF
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target fuzz_tle fuzz_map fuzz_spr fuzz_gif fuzz_lzw \
+	  fuzz_dat fuzz_wav fuzz_tmx fuzz_png fuzz_info
+
+fuzz: build-fuzz
+	scripts/fuzz.sh $(FUZZ_BUILD_DIR)
+
+# The game and the network layer for SOAK_MINUTES (default 10).
+soak: build
+	scripts/soak.sh $(BUILD_DIR)
+
 bench: build
 	scripts/with-display.sh sh -c 'for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done'
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_BUILD_DIR) $(COVERAGE_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_BUILD_DIR) $(COVERAGE_BUILD_DIR) $(FUZZ_BUILD_DIR)

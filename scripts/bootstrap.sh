@@ -14,6 +14,7 @@ PACKAGES=(
   libfreetype-dev fonts-dejavu-core
   imagemagick x11-apps
   gcovr
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -4,9 +4,14 @@
 // Loopback plumbing for the network layer, and its load run: plain clients into a layer server.
 
 #include <arpa/inet.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "fastevents.h"
 #include "net2.h"
@@ -72,9 +77,13 @@ inline std::vector<int> acceptClients(size_t clients, std::vector<int>* fds, int
 }
 
 // Streams bytesEach bytes from each client through the layer within limitMs; what went wrong, or "".
-inline std::string runNet2Load(size_t clients, size_t bytesEach, int limitMs) {
+// The highest layer socket number used goes to highestSocket when given.
+inline std::string runNet2Load(size_t clients, size_t bytesEach, int limitMs, int* highestSocket = nullptr) {
   std::vector<int> fds;
   const std::vector<int> sockets = acceptClients(clients, &fds, limitMs);
+  for (int s : sockets) {
+    if (highestSocket != nullptr && s > *highestSocket) *highestSocket = s;
+  }
   std::vector<std::string> received(sockets.size());
   std::vector<std::thread> senders;
   for (size_t c = 0; c < sockets.size(); ++c) {
