@@ -69,8 +69,12 @@ fuzz: build-fuzz
 soak: build
 	scripts/soak.sh $(BUILD_DIR)
 
+# Every benchmark, then one table of each figure beside its baseline.
 bench: build
-	scripts/with-display.sh sh -c 'for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done'
+	rm -f $(BUILD_DIR)/bench/report.tsv
+	ZEL_BENCH_REPORT=$(CURDIR)/$(BUILD_DIR)/bench/report.tsv scripts/with-display.sh \
+	  sh -c 'for b in $(BUILD_DIR)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done'
+	scripts/bench-table.sh $(BUILD_DIR)/bench/report.tsv
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_BUILD_DIR) $(COVERAGE_BUILD_DIR) $(FUZZ_BUILD_DIR)

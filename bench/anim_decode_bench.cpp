@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_report.h"
 #include "gif_peer.h"
 #include "zel_anim_data.h"
 #include "zel_grafbox_sdl.h"
@@ -116,7 +117,8 @@ std::vector<uint8_t> gifFile(const std::vector<GifStream>& streams, int colourBi
     for (size_t at = 0; at < s.data.size(); at += MAX_SUB_BLOCK) {
       const size_t n = std::min(MAX_SUB_BLOCK, s.data.size() - at);
       out.push_back(static_cast<uint8_t>(n));
-      out.insert(out.end(), s.data.begin() + static_cast<long>(at), s.data.begin() + static_cast<long>(at + n));
+      out.insert(out.end(), s.data.begin() + static_cast<long>(at),
+                 s.data.begin() + static_cast<long>(at + n));
     }
     out.push_back(0);
   }
@@ -149,12 +151,12 @@ GifCase makeManySprites() {
   const int BITS = 5;
   std::vector<GifStream> streams;
   for (int i = 0; i < SPRITE_FRAMES; ++i) {
-    streams.push_back(encode(SPRITE_SIDE, SPRITE_SIDE, BITS,
-                             patternIndices(SPRITE_SIDE, SPRITE_SIDE, SPRITE_COLOURS, SPRITE_NOISE_PERCENT, 100 + i)));
+    streams.push_back(
+        encode(SPRITE_SIDE, SPRITE_SIDE, BITS,
+               patternIndices(SPRITE_SIDE, SPRITE_SIDE, SPRITE_COLOURS, SPRITE_NOISE_PERCENT, 100 + i)));
   }
   return makeCase(streams, BITS, DELAY);
 }
-
 
 // SPR_FRAMES frames of SPR_SIDE x SPR_SIDE with smooth colours and boxes.
 std::string makeLargeSpr() {
@@ -185,8 +187,8 @@ std::string makeLargeSpr() {
 }
 
 void setPixelRate(benchmark::State& state, int64_t pixelsPerIteration) {
-  state.counters["MP/s"] =
-      benchmark::Counter(static_cast<double>(pixelsPerIteration) / MEGA, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["MP/s"] = benchmark::Counter(static_cast<double>(pixelsPerIteration) / MEGA,
+                                              benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // LZWDecoder on every image of the case, into one reused index buffer.
@@ -196,9 +198,9 @@ void decodeWithOurs(benchmark::State& state, const GifCase& c) {
   std::vector<char> indices(largest);
   for (auto _ : state) {
     for (const GifStream& s : c.streams) {
-      const int bits = LZWDecoder(reinterpret_cast<char*>(const_cast<uint8_t*>(s.data.data())), indices.data(),
-                                  static_cast<short>(s.codeSize), s.width, s.width, s.height, 0,
-                                  static_cast<int>(s.data.size()));
+      const int bits = LZWDecoder(reinterpret_cast<char*>(const_cast<uint8_t*>(s.data.data())),
+                                  indices.data(), static_cast<short>(s.codeSize), s.width, s.width, s.height,
+                                  0, static_cast<int>(s.data.size()));
       if (bits == 0) state.SkipWithError("LZWDecoder refused the data");
     }
     benchmark::DoNotOptimize(indices.data());
@@ -282,36 +284,6 @@ ANIM_BENCHMARK(BM_ManySprites_DGifSlurp);
 ANIM_BENCHMARK(BM_LargeSpr_ReadSpr);
 ANIM_BENCHMARK(BM_LargeSpr_Fread);
 
-// The console report, plus the ratios of the medians once all have run.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& reports) override {
-    ConsoleReporter::ReportRuns(reports);
-    for (const Run& r : reports) {
-      if (r.aggregate_name != "median") continue;
-      const auto rate = r.counters.find("MP/s");
-      if (rate != r.counters.end()) medians[r.run_name.function_name] = rate->second.value;
-    }
-  }
-
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    printf("\nRatios of median throughputs (above 1: ours is faster):\n");
-    printRatio("large image, LZWDecoder / DGifSlurp", "BM_LargeImage_LZWDecoder", "BM_LargeImage_DGifSlurp");
-    printRatio("500 sprites, LZWDecoder / DGifSlurp", "BM_ManySprites_LZWDecoder", "BM_ManySprites_DGifSlurp");
-    printRatio("large .spr, ReadSpr / fread", "BM_LargeSpr_ReadSpr", "BM_LargeSpr_Fread");
-  }
-
- private:
-  void printRatio(const char* what, const std::string& ours, const std::string& baseline) {
-    if (medians.count(ours) == 0 || medians.count(baseline) == 0 || medians[baseline] <= 0) return;
-    printf("  %-40s %6.2f  (%.1f vs %.1f MP/s)\n", what, medians[ours] / medians[baseline], medians[ours],
-           medians[baseline]);
-  }
-
-  std::map<std::string, double> medians;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -327,8 +299,15 @@ int main(int argc, char** argv) {
          SPR_FRAMES, SPR_SIDE, SPR_SIDE);
 
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  MedianReporter reporter("MP/s");
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  printf("\nRatios of median throughputs (above 1: ours is faster):\n");
+  reporter.compare("GIF decode, large image (LZWDecoder)", "BM_LargeImage_LZWDecoder", "giflib",
+                   "BM_LargeImage_DGifSlurp", "MP/s");
+  reporter.compare("GIF decode, 500 sprites (LZWDecoder)", "BM_ManySprites_LZWDecoder", "giflib",
+                   "BM_ManySprites_DGifSlurp", "MP/s");
+  reporter.compare(".spr load (ReadSpr)", "BM_LargeSpr_ReadSpr", "fread of its bytes", "BM_LargeSpr_Fread",
+                   "MP/s");
   benchmark::Shutdown();
   unlink(sprPath.c_str());
   delete box;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "bench_report.h"
 #include "zel_grafbox_sdl.h"
 #include "zel_surface_sdl.h"
 
@@ -94,8 +95,8 @@ void BM_PutSprite(benchmark::State& state) {
   std::unique_ptr<ZEL_Surface> sprite(makeKeyedSprite());
   int i = 0;
   for (auto _ : state) {
-    box->put_sprite(sprite.get(), (i * 37) % (SCREEN_WIDTH - SPRITE_SIDE), (i * 11) % (SCREEN_HEIGHT - SPRITE_SIDE),
-                    SPRITE_SIDE, SPRITE_SIDE);
+    box->put_sprite(sprite.get(), (i * 37) % (SCREEN_WIDTH - SPRITE_SIDE),
+                    (i * 11) % (SCREEN_HEIGHT - SPRITE_SIDE), SPRITE_SIDE, SPRITE_SIDE);
     ++i;
   }
   state.SetItemsProcessed(state.iterations());
@@ -128,8 +129,13 @@ int main(int argc, char** argv) {
   box->init_graf();
   if (ZEL_GrafboxSDL::getProfondeur() != 32) box->setVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32, false);
   benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  MedianReporter reporter("items_per_second");
+  benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
+  printf("\nRatios of median throughputs (above 1: ours is faster):\n");
+  reporter.compare("keyed 32 x 32 sprite (put_sprite)", "BM_PutSprite", "SDL_BlitSurface",
+                   "BM_SdlBlitSurface", "/s");
+  reporter.compare("setPixel", "BM_SetPixel", "a direct store", "BM_RawStore", "px/s");
   delete box;
   return 0;
 }

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_report.h"
 #include "zel_grafbox_sdl.h"
 #include "zel_surface_sdl.h"
 #include "zel_tile.h"
@@ -82,18 +83,13 @@ void buildMap() {
       const int kind = (c * 3 + r * 5) % TILE_KINDS;
       tileMap->setTile(kind, c, r);
       cellSurfaces.push_back(
-          static_cast<ZEL_SurfaceSDL*>(tileMap->getCorrespondance(kind)->getSurface())
-              ->getInternalData());
+          static_cast<ZEL_SurfaceSDL*>(tileMap->getCorrespondance(kind)->getSurface())->getInternalData());
     }
   remove(tle.c_str());
 }
 
-long originX(int frame) {
-  return (static_cast<long>(frame) * SCROLL_X) % (WORLD_WIDTH - SCREEN_WIDTH);
-}
-long originY(int frame) {
-  return (static_cast<long>(frame) * SCROLL_Y) % (WORLD_HEIGHT - SCREEN_HEIGHT);
-}
+long originX(int frame) { return (static_cast<long>(frame) * SCROLL_X) % (WORLD_WIDTH - SCREEN_WIDTH); }
+long originY(int frame) { return (static_cast<long>(frame) * SCROLL_Y) % (WORLD_HEIGHT - SCREEN_HEIGHT); }
 
 void drawWithTileMap(int frame) {
   tileMap->draw(originX(frame), originY(frame), 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
@@ -111,8 +107,7 @@ void drawDirectly(int frame) {
   for (long r = r0; r <= lastRow; ++r)
     for (long c = c0; c <= lastColumn; ++c) {
       SDL_Rect dst = {static_cast<Sint16>((c - c0) * TILE_SIDE - xw % TILE_SIDE),
-                      static_cast<Sint16>((r - r0) * TILE_SIDE - yw % TILE_SIDE), TILE_SIDE,
-                      TILE_SIDE};
+                      static_cast<Sint16>((r - r0) * TILE_SIDE - yw % TILE_SIDE), TILE_SIDE, TILE_SIDE};
       SDL_BlitSurface(cellSurfaces[r * MAP_COLUMNS + c], nullptr, screen, &dst);
     }
 }
@@ -156,14 +151,8 @@ void BM_FourCollisionTests(benchmark::State& state) {
 BENCHMARK(BM_OneFullScreenBlit)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FourCollisionTests)->Repetitions(5)->ReportAggregatesOnly(true);
 
-BENCHMARK(BM_TileMapDraw)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_DirectBlits)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TileMapDraw)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DirectBlits)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
 double microsecondsPerFrame(const std::function<void(int)>& draw) {
   const auto start = std::chrono::steady_clock::now();
@@ -193,15 +182,16 @@ void printRatio() {
   uname(&u);
   const double m = median(withMap);
   const double d = median(direct);
-  printf("machine: %s %s, %ld cpus, screen %d bits\n", u.sysname, u.machine,
-         sysconf(_SC_NPROCESSORS_ONLN), ZEL_GrafboxSDL::getScreen()->format->BitsPerPixel);
-  printf("640 x 480 viewport of 16 x 16 tiles, median per frame over %d rounds of %d frames:\n",
-         ROUNDS - 1, FRAMES_PER_ROUND);
+  printf("machine: %s %s, %ld cpus, screen %d bits\n", u.sysname, u.machine, sysconf(_SC_NPROCESSORS_ONLN),
+         ZEL_GrafboxSDL::getScreen()->format->BitsPerPixel);
+  printf("640 x 480 viewport of 16 x 16 tiles, median per frame over %d rounds of %d frames:\n", ROUNDS - 1,
+         FRAMES_PER_ROUND);
   printf("  ZEL_TileMap::draw     %8.1f us\n", m);
   printf("  SDL_BlitSurface loop  %8.1f us\n", d);
   printf("  one 640 x 480 blit    %8.1f us\n", median(whole));
   printf("  ratio draw / direct   %8.3f\n", m / d);
   printf("  ratio draw / one blit %8.3f\n", m / median(whole));
+  reportFigure("640 x 480 of 16 x 16 tiles (ZEL_TileMap::draw)", m, "SDL_BlitSurface loop", d, "us");
 }
 
 }  // namespace
@@ -209,8 +199,7 @@ void printRatio() {
 int main(int argc, char** argv) {
   box = new ZEL_GrafboxSDL(SCREEN_WIDTH, SCREEN_HEIGHT, 32, false);
   box->init_graf();
-  if (ZEL_GrafboxSDL::getProfondeur() != 32)
-    box->setVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32, false);
+  if (ZEL_GrafboxSDL::getProfondeur() != 32) box->setVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, 32, false);
   box->set_clipping(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
   buildMap();
   wholeScreen = SDL_DisplayFormat(ZEL_GrafboxSDL::getScreen());

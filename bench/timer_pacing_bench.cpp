@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench_report.h"
 #include "zel_timer_sdl.h"
 
 namespace {
@@ -21,12 +22,6 @@ const int WARMUP_FRAMES = 5;  // first frames pay for page faults and caches
 const double PERIOD_MS = 1000.0 / RATE;
 
 typedef std::chrono::steady_clock Clock;
-
-double percentile(std::vector<double> v, double p) {
-  std::sort(v.begin(), v.end());
-  const size_t i = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
-  return v[i];
-}
 
 // Runs FRAMES frames of `frame` and reports the periods between frame starts.
 void measurePacing(benchmark::State& state, const std::function<void()>& frame) {
@@ -78,8 +73,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  MedianReporter reporter("p99_ms");
+  benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
+  printf("\nRatio of the median p99 periods (below 1: ours keeps time better):\n");
+  reporter.compare("pacing, p99 period (setReftime + waitWhile)", "BM_BusyWaitWhile", "SDL_Delay",
+                   "BM_SleepingDelay", "ms");
   SDL_Quit();
   return 0;
 }

@@ -33,7 +33,9 @@ ZEL_ListAnimData* anims;
 // A walker: steps one pixel right each time its action runs.
 class Walker : public ZEL_Actif {
  public:
-  Walker(long x, long y) : ZEL_Actif(0, anims, x, y, 0) { currentAction = static_cast<Action>(&Walker::walk); }
+  Walker(long x, long y) : ZEL_Actif(0, anims, x, y, 0) {
+    currentAction = static_cast<Action>(&Walker::walk);
+  }
   void walk() { setXworld((getXworld() + 1) % WORLD); }
 };
 
@@ -110,7 +112,9 @@ void BM_CollisionLowLevel(benchmark::State& state) {
   clear(actors);
 }
 
-void sizes(benchmark::internal::Benchmark* b) { b->Arg(16)->Arg(1000)->Arg(5000)->Unit(benchmark::kMicrosecond); }
+void sizes(benchmark::internal::Benchmark* b) {
+  b->Arg(16)->Arg(1000)->Arg(5000)->Unit(benchmark::kMicrosecond);
+}
 
 BENCHMARK(BM_Step)->Apply(sizes);
 BENCHMARK(BM_DrawAll)->Apply(sizes);
@@ -122,7 +126,8 @@ BENCHMARK(BM_CollisionLowLevel)->Arg(1000)->Arg(5000);
 void writeAnimation() {
   std::vector<unsigned char> spr = {1, 0, 0, 0, SPRITE, 0, SPRITE, 0};
   for (int i = 0; i < SPRITE * SPRITE; ++i) spr.insert(spr.end(), {200, 100, 50, 0});
-  for (int v : {0, 0, SPRITE - 1, SPRITE - 1}) spr.insert(spr.end(), {static_cast<unsigned char>(v), 0, 0, 0});
+  for (int v : {0, 0, SPRITE - 1, SPRITE - 1})
+    spr.insert(spr.end(), {static_cast<unsigned char>(v), 0, 0, 0});
   FILE* f = fopen("/tmp/zel_world_bench.spr", "wb");
   fwrite(spr.data(), 1, spr.size(), f);
   fclose(f);
@@ -157,7 +162,8 @@ int runSuite(int argc, char** argv, bool withDetector, const char* filter) {
 int main(int argc, char** argv) {
   writeAnimation();
   const pid_t child = fork();
-  if (child == 0) _exit(runSuite(argc, argv, false, "BM_(Step|DrawAll|AddAll|ReSortingMove|CollisionLowLevel)"));
+  if (child == 0)
+    _exit(runSuite(argc, argv, false, "BM_(Step|DrawAll|AddAll|ReSortingMove|CollisionLowLevel)"));
   int status = 0;
   waitpid(child, &status, 0);
   return runSuite(argc, argv, true, "BM_(AddAll|ReSortingMove|Query|CollisionLowLevel)");

@@ -14,9 +14,9 @@
 namespace {
 
 const int SPR_HEADER_BYTES = 8;
-const int SPR_PIXEL_BYTES = 4;          // red, green, blue, one unused byte
-const int SPR_BOX_BYTES = 16;           // x1, y1, x2, y2, 32 bits each
-const uint32_t SPR_MAX_COUNT = 0xFFFF;  // header fields are 16-bit
+const int SPR_PIXEL_BYTES = ZEL_Surface::RGBX_BYTES;  // red, green, blue, one unused byte
+const int SPR_BOX_BYTES = 16;                         // x1, y1, x2, y2, 32 bits each
+const uint32_t SPR_MAX_COUNT = 0xFFFF;                // header fields are 16-bit
 // A .spr frame that cannot be read: no line end, on standard error.
 [[noreturn]] void failFrameRead(FILE* f, uint32_t frameNumber) {
   if (f != nullptr) fclose(f);
@@ -128,16 +128,7 @@ void ZEL_AnimData::readSprFrames(FILE* f, uint32_t count) {
     appendFrame(frame);
     frame->setTransparencyColor(0, 0, 0);
     if (fread(pixels.get(), 1, frameBytes, f) != frameBytes) failFrameRead(f, i + 1);
-    paintSprFrame(frame, pixels.get());
-  }
-}
-
-void ZEL_AnimData::paintSprFrame(ZEL_Surface* frame, const uint8_t* pixels) const {
-  const uint8_t* p = pixels;
-  for (uint32_t y = 0; y < hauteur; ++y) {
-    for (uint32_t x = 0; x < largeur; ++x, p += SPR_PIXEL_BYTES) {
-      frame->setPixel(static_cast<int>(x), static_cast<int>(y), p[0], p[1], p[2]);
-    }
+    frame->setPixels(pixels.get());
   }
 }
 

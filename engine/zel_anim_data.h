@@ -66,7 +66,6 @@ class ZEL_AnimData {
   void readGifFrame(zel_gif::Reader& in, const char* file, const zel_gif::ColorTable& global,
                     const zel_gif::Control& control, int64_t& pixelsLeft);
   void readSprFrames(FILE* f, uint32_t count);
-  void paintSprFrame(ZEL_Surface* frame, const uint8_t* pixels) const;
   void readSprBoxes(FILE* f, uint32_t count);
   unsigned int gifDelayToSteps(uint16_t hundredths, const char* file);
   void appendFrame(ZEL_Surface* frame);

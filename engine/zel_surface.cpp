@@ -4,6 +4,14 @@
 
 ZEL_Surface::~ZEL_Surface() {}
 
+void ZEL_Surface::setPixels(const unsigned char* rgbx) {
+  const int w = getLargeur();
+  const int h = getHauteur();
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x, rgbx += RGBX_BYTES) setPixel(x, y, rgbx[0], rgbx[1], rgbx[2]);
+  }
+}
+
 void ZEL_Surface::rotate90Degree() {
   if (getLargeur() != getHauteur()) return;
   std::unique_ptr<ZEL_Surface> copy(clone());

@@ -7,11 +7,18 @@
 // destroys it with delete.
 class ZEL_Surface {
  public:
+  // Bytes a pixel of setPixels: red, green, blue, one ignored byte.
+  static constexpr int RGBX_BYTES = 4;
+
   virtual ~ZEL_Surface();
 
   // Stores the colour at (x, y); outside the surface nothing is written.
   virtual void setPixel(int x, int y, unsigned char r, unsigned char g, unsigned char b) = 0;
 
+  // Stores the whole image at once, as setPixel would pixel by pixel: rows
+  // from the top of getLargeur() pixels, each pixel red, green, blue and
+  // one ignored byte.
+  virtual void setPixels(const unsigned char* rgbx);
   // Reads the colour at (x, y) into *r, *g, *b; outside the surface all
   // three are 0. The pointers must be valid.
   virtual void getPixel(int x, int y, unsigned char* r, unsigned char* g, unsigned char* b) = 0;

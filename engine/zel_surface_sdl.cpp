@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
 
 #include "zel_fatal.h"
 #include "zel_pixel_sdl.h"
@@ -69,6 +70,21 @@ Uint32 mapVisible(SDL_PixelFormat* f, Uint32 black, Uint8 r, Uint8 g, Uint8 b) {
                                : nearestTrueColorValueBesides(f, r, g, b);
 }
 
+// Packs count pixels of red, green, blue and an ignored byte into 32-bit
+// values of 8 bits a channel.
+void packRow(const Uint8* __restrict in, Uint32* __restrict out, int count, int rShift, int gShift,
+             int bShift) {
+  const Uint32 CHANNEL = 0xFF;
+  const int BITS = 8;
+  for (int x = 0; x < count; ++x) {
+    Uint32 word;  // the pixel's four bytes, red lowest
+    memcpy(&word, in + static_cast<size_t>(x) * ZEL_Surface::RGBX_BYTES, sizeof word);
+    word = SDL_SwapLE32(word);
+    out[x] = (word & CHANNEL) << rShift | (word >> BITS & CHANNEL) << gShift |
+             (word >> 2 * BITS & CHANNEL) << bShift;
+  }
+}
+
 }  // namespace
 
 ZEL_SurfaceSDL::ZEL_SurfaceSDL(int flags, int width, int height, int depth) : surface(nullptr), black(0) {
@@ -92,6 +108,26 @@ ZEL_SurfaceSDL::~ZEL_SurfaceSDL() { SDL_FreeSurface(surface); }
 void ZEL_SurfaceSDL::setPixel(int x, int y, unsigned char r, unsigned char g, unsigned char b) {
   if (!zel_pixel::isInside(x, y, surface->w, surface->h)) return;  // before mapping: it costs
   zel_pixel::store(surface, x, y, mapVisible(surface->format, black, r, g, b));
+}
+
+void ZEL_SurfaceSDL::setPixels(const unsigned char* rgbx) {
+  zel_pixel::LockGuard lock(surface);
+  if (!lock.isLocked()) return;
+  const SDL_PixelFormat* f = surface->format;
+  if (f->BytesPerPixel == sizeof(Uint32) && (f->Rloss | f->Gloss | f->Bloss) == 0 && f->Amask == 0) {
+    // 8 bits a channel: every colour keeps its own value, black alone is black.
+    const size_t rowBytes = static_cast<size_t>(surface->w) * ZEL_Surface::RGBX_BYTES;
+    for (int y = 0; y < surface->h; ++y, rgbx += rowBytes) {
+      Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);
+      packRow(rgbx, row, surface->w, f->Rshift, f->Gshift, f->Bshift);
+    }
+    return;
+  }
+  for (int y = 0; y < surface->h; ++y) {
+    for (int x = 0; x < surface->w; ++x, rgbx += ZEL_Surface::RGBX_BYTES) {
+      zel_pixel::write(surface, x, y, mapVisible(surface->format, black, rgbx[0], rgbx[1], rgbx[2]));
+    }
+  }
 }
 
 void ZEL_SurfaceSDL::getPixel(int x, int y, unsigned char* r, unsigned char* g, unsigned char* b) {

@@ -22,6 +22,8 @@ class ZEL_SurfaceSDL : public ZEL_Surface {
   ZEL_SurfaceSDL& operator=(const ZEL_SurfaceSDL&) = delete;
 
   void setPixel(int x, int y, unsigned char r, unsigned char g, unsigned char b) override;
+  // Locks once for the whole image.
+  void setPixels(const unsigned char* rgbx) override;
   void getPixel(int x, int y, unsigned char* r, unsigned char* g, unsigned char* b) override;
   void setTransparencyColor(unsigned char r, unsigned char g, unsigned char b) override;
   int getLargeur() override;

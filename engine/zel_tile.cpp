@@ -11,7 +11,7 @@
 
 namespace {
 
-const int PIXEL_BYTES = 4;  // red, green, blue, one byte written as 0
+const int PIXEL_BYTES = ZEL_Surface::RGBX_BYTES;  // red, green, blue, one byte written as 0
 // Skipped pixel blocks go through a buffer of at most this many bytes, so
 // that a record announcing more than its file holds costs no memory.
 const size_t SKIP_BUFFER_BYTES = 64 * 1024;
@@ -94,11 +94,7 @@ void ZEL_Tile::replaceSurface(FILE* stream, bool withLineEnd) {
 }
 
 void ZEL_Tile::fillSurface(const uint8_t* pixels) {
-  for (int y = 0; y < hauteur; ++y) {
-    for (int x = 0; x < largeur; ++x, pixels += PIXEL_BYTES) {
-      surface->setPixel(x, y, pixels[0], pixels[1], pixels[2]);
-    }
-  }
+  surface->setPixels(pixels);
   if (transparent == 1) surface->setTransparencyColor(0, 0, 0);
 }
 

@@ -20,12 +20,16 @@ TIME_LIMIT_S=2
 MEMORY_LIMIT_MB=256
 
 mkdir -p "$build/artifacts" "$build/logs"
+# Each target's files in memory (tmpfs): a stalled disk is no hang of ours.
+work=$(mktemp -d "${FUZZ_WORK_ROOT:-/dev/shm}/zel_fuzz_XXXXXX")
+trap 'rm -rf "$work"' EXIT
 fuzz_one() {
   local t=$1 dict=()
+  mkdir -p "$work/$t"
   [ -f "$root/tests/fuzz/$t.dict" ] && dict=(-dict="$root/tests/fuzz/$t.dict")
   mkdir -p "$build/corpus/$t"
   # A small quarantine, so that freed memory does not count against the limit.
-  SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ASAN_OPTIONS=quarantine_size_mb=16 \
+  ZEL_FUZZ_DIR="$work/$t" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ASAN_OPTIONS=quarantine_size_mb=16 \
   LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0 \
     "$build/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=$TIME_LIMIT_S \
     -rss_limit_mb=$MEMORY_LIMIT_MB -malloc_limit_mb=$MEMORY_LIMIT_MB -close_fd_mask=3 \
@@ -33,7 +37,7 @@ fuzz_one() {
     "$build/corpus/$t" "$root/tests/corpus/$t" > "$build/logs/$t.log" 2>&1
 }
 export -f fuzz_one
-export root build seconds TIME_LIMIT_S MEMORY_LIMIT_MB
+export root build work seconds TIME_LIMIT_S MEMORY_LIMIT_MB
 printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'fuzz_one {}'
 
 status=0

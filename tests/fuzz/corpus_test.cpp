@@ -15,6 +15,8 @@ const int FATAL = 255;
 const int LIMIT_MS = 10000;
 
 TEST(CorpusTest, EveryInputLoadsOrEndsCleanly) {
+  TempDir work;
+  setenv("ZEL_FUZZ_DIR", work.path().c_str(), 1);
   for (const FuzzTarget& target : fuzzTargets()) {
     const std::filesystem::path folder = std::filesystem::path(ZEL_SOURCE_DIR "/tests/corpus") / target.name;
     int inputs = 0;

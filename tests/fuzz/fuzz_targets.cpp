@@ -32,16 +32,18 @@ const int SAMPLES_BEFORE_RESTART = 16;
 const size_t LZW_HEADER_BYTES = 3;  // code size, width, height
 const int LZW_MAX_SIDE = 64;
 
-// The screen, the sound layer and a working folder with the files the
-// readers find beside their input; made once per process, kept to its end.
+// The screen, the sound layer and the working folder ZEL_FUZZ_DIR names,
+// filled with the files the readers find beside their input; made once
+// per process, kept to its end.
 struct Bench {
   DummyScreen screen;
-  std::string dir;
 
   Bench() {
-    char pattern[] = "/tmp/zel_fuzz_XXXXXX";
-    if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) abort();
-    dir = pattern;
+    const char* dir = getenv("ZEL_FUZZ_DIR");
+    if (dir == nullptr || chdir(dir) != 0) {
+      fprintf(stderr, "fuzz targets: ZEL_FUZZ_DIR must name a working folder\n");
+      abort();
+    }
     const SprRgb red = {200, 0, 0};
     writeFile("a.spr", sprBytes(1, 1, 2, 2, {red, red, red, red}, {0, 0, 1, 1}));
     const std::vector<uint8_t> blackWhite = {0, 0, 0, 255, 255, 255};
@@ -50,7 +52,8 @@ struct Bench {
     appendBytes(tiles, plainTle(2, 2, {0, 0, 0}, 0));
     writeFile("small.tle", tiles);
     for (const char* name : {"level.tsx", "level.png"}) {
-      std::filesystem::copy_file(std::string(ZEL_SOURCE_DIR "/data/") + name, name);
+      std::filesystem::copy_file(std::string(ZEL_SOURCE_DIR "/data/") + name, name,
+                                 std::filesystem::copy_options::overwrite_existing);
     }
     FSOUND_Init(MIXER_RATE, MIXER_CHANNELS, 0);
   }
