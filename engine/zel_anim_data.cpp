@@ -1,6 +1,5 @@
 #include "zel_anim_data.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -55,6 +54,17 @@ SprHeader readSprHeader(FILE* f) {
   const int64_t available = size < SPR_HEADER_BYTES ? 0 : size - SPR_HEADER_BYTES;
   if (available < frameBytes * h.count) failFrameRead(f, static_cast<uint32_t>(available / frameBytes) + 1);
   return h;
+}
+
+// The first line from `from` towards `to` (both included) that visible()
+// holds for; `from` when none does.
+template <class Visible>
+int firstVisibleLine(int from, int to, Visible visible) {
+  const int step = from <= to ? 1 : -1;
+  for (int i = from; i != to + step; i += step) {
+    if (visible(i)) return i;
+  }
+  return from;
 }
 
 bool isVisible(ZEL_Surface* s, int x, int y) {
@@ -189,15 +199,22 @@ void ZEL_AnimData::WriteSpr(const char* file) {
 void ZEL_AnimData::calculateOptimizedBoundBox(ZEL_Rect* r, ZEL_Surface* s, unsigned int w, unsigned int h) {
   const int width = static_cast<int>(w);
   const int height = static_cast<int>(h);
-  ZEL_Rect seen = {width, height, -1, -1};  // empty until a visible pixel widens it
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      if (!isVisible(s, x, y)) continue;
-      seen.x1 = std::min(seen.x1, x);
-      seen.y1 = std::min(seen.y1, y);
-      seen.x2 = std::max(seen.x2, x);
-      seen.y2 = std::max(seen.y2, y);
+  *r = ZEL_Rect{0, 0, width - 1, height - 1};
+  if (width <= 0 || height <= 0) return;
+  auto columnVisible = [&](int x) {
+    for (int y = 0; y < height; ++y) {
+      if (isVisible(s, x, y)) return true;
     }
-  }
-  *r = seen.x2 < 0 ? ZEL_Rect{0, 0, width - 1, height - 1} : seen;
+    return false;
+  };
+  auto rowVisible = [&](int y) {
+    for (int x = r->x1; x <= r->x2; ++x) {
+      if (isVisible(s, x, y)) return true;
+    }
+    return false;
+  };
+  r->x1 = firstVisibleLine(0, width - 1, columnVisible);
+  r->x2 = firstVisibleLine(width - 1, r->x1, columnVisible);
+  r->y1 = firstVisibleLine(0, height - 1, rowVisible);
+  r->y2 = firstVisibleLine(height - 1, r->y1, rowVisible);
 }

@@ -1,4 +1,5 @@
 // ZEL_AnimData: reading animated GIF files.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -226,13 +227,15 @@ bool sameColor(const uint8_t* a, const uint8_t* b) { return memcmp(a, b, RGB_BYT
 // Paints the indices through the table. The transparent index paints the
 // key (black); an index beyond the table reads as black, and so does the
 // transparent colour when its index lies beyond it; black meant to be seen
-// becomes near-black.
-void paint(ZEL_Surface* frame, const uint8_t* indices, const Image& image, const ColorTable& table,
-           const Control& control) {
+// becomes near-black. Returns the box of the pixels left visible (the whole
+// image when none is), as calculateOptimizedBoundBox finds it.
+ZEL_Rect paint(ZEL_Surface* frame, const uint8_t* indices, const Image& image, const ColorTable& table,
+               const Control& control) {
   const bool hasTransparency = control.pending && (control.packed & HAS_TRANSPARENCY) != 0;
   const uint8_t* transparentColor = hasTransparency && control.transparentIndex < table.entries
                                         ? table.entry(control.transparentIndex)
                                         : nullptr;
+  ZEL_Rect seen = {image.width, image.height, -1, -1};
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x < image.width; ++x) {
       const int idx = indices[static_cast<size_t>(y) * image.width + x];
@@ -240,6 +243,7 @@ void paint(ZEL_Surface* frame, const uint8_t* indices, const Image& image, const
         frame->setPixel(x, y, 0, 0, 0);
         continue;
       }
+      seen = {std::min(seen.x1, x), std::min(seen.y1, y), std::max(seen.x2, x), std::max(seen.y2, y)};
       const uint8_t* c = idx < table.entries ? table.entry(idx) : BLACK;
       if (isBlack(c) || (transparentColor != nullptr && sameColor(c, transparentColor))) {
         frame->setPixel(x, y, 0, 0, 1);
@@ -248,6 +252,7 @@ void paint(ZEL_Surface* frame, const uint8_t* indices, const Image& image, const
       }
     }
   }
+  return seen.x2 < 0 ? ZEL_Rect{0, 0, image.width - 1, image.height - 1} : seen;
 }
 
 }  // namespace
@@ -314,11 +319,7 @@ void ZEL_AnimData::readGifFrame(Reader& in, const char* file, const ColorTable& 
   const bool hasLocalTable = (image.packed & HAS_COLOR_TABLE) != 0;
   const ColorTable local = hasLocalTable ? readColorTable(in, image.packed) : ColorTable();
   const auto indices = readIndices(in, file, image);
-  paint(frame.get(), indices.get(), image, hasLocalTable ? local : global, control);
-
-  ZEL_Rect* box = new ZEL_Rect();
-  calculateOptimizedBoundBox(box, frame.get(), static_cast<unsigned int>(image.width),
-                             static_cast<unsigned int>(image.height));
-  boundBoxes.add(box);
+  boundBoxes.add(
+      new ZEL_Rect(paint(frame.get(), indices.get(), image, hasLocalTable ? local : global, control)));
   appendFrame(frame.release());
 }
