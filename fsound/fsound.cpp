@@ -28,30 +28,37 @@ const int PAUSE_RETRIES = 3;
 const Uint32 RIFF = 0x46464952;    // "RIFF", read little-endian
 const Uint32 WAVE = 0x45564157;    // "WAVE"
 const int CHUNK_HEADER_BYTES = 8;  // a name and a length
+const Uint32 FMT = 0x20746D66;     // "fmt "
+const Uint16 PCM = 1;
 
 // False for a WAV file with a chunk longer than what follows it, or cut in
 // its header: the mixer would allocate the announced length before
-// finding the file short. Other files are left to the mixer.
-bool chunksFitFile(const char* name) {
+// finding the file short; or one whose samples are not PCM: the mixer's
+// ADPCM decoders trust their headers. Other files are left to the mixer.
+bool isSafeForMixer(const char* name) {
   SDL_RWops* in = SDL_RWFromFile(name, "rb");
   if (in == nullptr) return true;  // the mixer reports it
   const int end = SDL_RWseek(in, 0, RW_SEEK_END);
   SDL_RWseek(in, 0, RW_SEEK_SET);
   const Uint32 magic = SDL_ReadLE32(in);
   SDL_ReadLE32(in);  // the RIFF length
-  bool fits = true;
+  bool safe = true;
   if (magic == RIFF && SDL_ReadLE32(in) == WAVE) {
-    for (int at = SDL_RWtell(in); fits && at < end; at = SDL_RWtell(in)) {
+    for (int at = SDL_RWtell(in); safe && at < end; at = SDL_RWtell(in)) {
       // The mixer takes a cut chunk header's missing length from whatever it reads.
-      fits = end - at >= CHUNK_HEADER_BYTES;
-      SDL_ReadLE32(in);  // the chunk's name
+      safe = end - at >= CHUNK_HEADER_BYTES;
+      const Uint32 chunk = SDL_ReadLE32(in);
       const Uint32 length = SDL_ReadLE32(in);
-      fits = fits && length <= static_cast<Uint32>(end - at - CHUNK_HEADER_BYTES);
-      if (fits) SDL_RWseek(in, static_cast<int>(length + (length & 1)), RW_SEEK_CUR);  // padded to even
+      safe = safe && length <= static_cast<Uint32>(end - at - CHUNK_HEADER_BYTES);
+      if (safe && chunk == FMT) {
+        safe = length >= sizeof(Uint16) && SDL_ReadLE16(in) == PCM;
+        SDL_RWseek(in, at + CHUNK_HEADER_BYTES, RW_SEEK_SET);
+      }
+      if (safe) SDL_RWseek(in, static_cast<int>(length + (length & 1)), RW_SEEK_CUR);  // padded to even
     }
   }
   SDL_RWclose(in);
-  return fits;
+  return safe;
 }
 
 struct ChunkDeleter {
@@ -122,7 +129,7 @@ bool FSOUND_Init(int mixrate, int maxchannels, unsigned int /*flags*/) {
 
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int memlength) {
   if (!mixer.open || index != FSOUND_FREE || name == nullptr || memlength != 0) return nullptr;
-  if (!chunksFitFile(name)) return nullptr;
+  if (!isSafeForMixer(name)) return nullptr;
   Mix_Chunk* chunk = Mix_LoadWAV(name);
   if (chunk == nullptr) return nullptr;
   mixer.samples.emplace_back(new FSOUND_SAMPLE{chunk, (mode & FSOUND_LOOP_NORMAL) != 0});
