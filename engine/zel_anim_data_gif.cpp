@@ -219,40 +219,45 @@ std::unique_ptr<uint8_t[]> readIndices(Reader& in, const char* file, const Image
 }
 
 const uint8_t BLACK[RGB_BYTES] = {0, 0, 0};
+const uint8_t NEAR_BLACK[RGB_BYTES] = {0, 0, 1};  // the nearest colour the key leaves visible
 
 bool isBlack(const uint8_t* c) { return (c[0] | c[1] | c[2]) == 0; }
 
 bool sameColor(const uint8_t* a, const uint8_t* b) { return memcmp(a, b, RGB_BYTES) == 0; }
 
-// Paints the indices through the table. The transparent index paints the
-// key (black); an index beyond the table reads as black, and so does the
-// transparent colour when its index lies beyond it; black meant to be seen
-// becomes near-black. Returns the box of the pixels left visible (the whole
-// image when none is), as calculateOptimizedBoundBox finds it.
-ZEL_Rect paint(ZEL_Surface* frame, const uint8_t* indices, const Image& image, const ColorTable& table,
-               const Control& control) {
+// The indices as colours (red, green, blue, an unused byte), through the
+// table. The transparent index gives the key (black); an index beyond the
+// table reads as black, and so does the transparent colour when its index
+// lies beyond it; black meant to be seen becomes near-black. Returns the
+// box of the pixels left visible (the whole image when none is), as
+// calculateOptimizedBoundBox finds it.
+ZEL_Rect toColours(const uint8_t* indices, const Image& image, const ColorTable& table,
+                   const Control& control, uint8_t* rgbx) {
   const bool hasTransparency = control.pending && (control.packed & HAS_TRANSPARENCY) != 0;
   const uint8_t* transparentColor = hasTransparency && control.transparentIndex < table.entries
                                         ? table.entry(control.transparentIndex)
                                         : nullptr;
-  ZEL_Rect seen = {image.width, image.height, -1, -1};
+  int left = image.width, top = image.height, right = -1, bottom = -1;
   for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      const int idx = indices[static_cast<size_t>(y) * image.width + x];
+    for (int x = 0; x < image.width; ++x, rgbx += ZEL_Surface::RGBX_BYTES) {
+      const int idx = *indices++;
+      const uint8_t* c = NEAR_BLACK;
       if (hasTransparency && idx == control.transparentIndex) {
-        frame->setPixel(x, y, 0, 0, 0);
-        continue;
+        c = BLACK;
+      } else if (idx < table.entries && !isBlack(table.entry(idx)) &&
+                 (transparentColor == nullptr || !sameColor(table.entry(idx), transparentColor))) {
+        c = table.entry(idx);
       }
-      seen = {std::min(seen.x1, x), std::min(seen.y1, y), std::max(seen.x2, x), std::max(seen.y2, y)};
-      const uint8_t* c = idx < table.entries ? table.entry(idx) : BLACK;
-      if (isBlack(c) || (transparentColor != nullptr && sameColor(c, transparentColor))) {
-        frame->setPixel(x, y, 0, 0, 1);
-      } else {
-        frame->setPixel(x, y, c[0], c[1], c[2]);
-      }
+      memcpy(rgbx, c, RGB_BYTES);
+      rgbx[RGB_BYTES] = 0;
+      if (c == BLACK) continue;
+      left = std::min(left, x);
+      top = std::min(top, y);
+      right = std::max(right, x);
+      bottom = std::max(bottom, y);
     }
   }
-  return seen.x2 < 0 ? ZEL_Rect{0, 0, image.width - 1, image.height - 1} : seen;
+  return right < 0 ? ZEL_Rect{0, 0, image.width - 1, image.height - 1} : ZEL_Rect{left, top, right, bottom};
 }
 
 }  // namespace
@@ -319,7 +324,10 @@ void ZEL_AnimData::readGifFrame(Reader& in, const char* file, const ColorTable& 
   const bool hasLocalTable = (image.packed & HAS_COLOR_TABLE) != 0;
   const ColorTable local = hasLocalTable ? readColorTable(in, image.packed) : ColorTable();
   const auto indices = readIndices(in, file, image);
-  boundBoxes.add(
-      new ZEL_Rect(paint(frame.get(), indices.get(), image, hasLocalTable ? local : global, control)));
+  const auto rgbx = zel_alloc::array<uint8_t>(
+      static_cast<uint64_t>(image.width) * image.height * ZEL_Surface::RGBX_BYTES, failMemory);
+  const ZEL_Rect box = toColours(indices.get(), image, hasLocalTable ? local : global, control, rgbx.get());
+  frame->setPixels(rgbx.get());
+  boundBoxes.add(new ZEL_Rect(box));
   appendFrame(frame.release());
 }
