@@ -225,37 +225,47 @@ bool isBlack(const uint8_t* c) { return (c[0] | c[1] | c[2]) == 0; }
 
 bool sameColor(const uint8_t* a, const uint8_t* b) { return memcmp(a, b, RGB_BYTES) == 0; }
 
-// The indices as colours (red, green, blue, an unused byte), through the
-// table. The transparent index gives the key (black); an index beyond the
-// table reads as black, and so does the transparent colour when its index
-// lies beyond it; black meant to be seen becomes near-black. Returns the
-// box of the pixels left visible (the whole image when none is), as
-// calculateOptimizedBoundBox finds it.
-ZEL_Rect toColours(const uint8_t* indices, const Image& image, const ColorTable& table,
-                   const Control& control, uint8_t* rgbx) {
-  const bool hasTransparency = control.pending && (control.packed & HAS_TRANSPARENCY) != 0;
-  const uint8_t* transparentColor = hasTransparency && control.transparentIndex < table.entries
-                                        ? table.entry(control.transparentIndex)
-                                        : nullptr;
-  int left = image.width, top = image.height, right = -1, bottom = -1;
-  for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x, rgbx += ZEL_Surface::RGBX_BYTES) {
-      const int idx = *indices++;
-      const uint8_t* c = NEAR_BLACK;
-      if (hasTransparency && idx == control.transparentIndex) {
-        c = BLACK;
-      } else if (idx < table.entries && !isBlack(table.entry(idx)) &&
-                 (transparentColor == nullptr || !sameColor(table.entry(idx), transparentColor))) {
-        c = table.entry(idx);
-      }
-      memcpy(rgbx, c, RGB_BYTES);
-      rgbx[RGB_BYTES] = 0;
-      if (c == BLACK) continue;
-      left = std::min(left, x);
-      top = std::min(top, y);
-      right = std::max(right, x);
-      bottom = std::max(bottom, y);
+// What one index paints: the transparent index gives the key (black); an
+// index beyond the table reads as black, and so does the transparent
+// colour when its index lies beyond it; black meant to be seen becomes
+// near-black.
+struct IndexColours {
+  uint8_t rgbx[MAX_TABLE_ENTRIES][ZEL_Surface::RGBX_BYTES] = {};
+  bool visible[MAX_TABLE_ENTRIES] = {};
+
+  IndexColours(const ColorTable& table, const Control& control) {
+    const bool hasTransparency = control.pending && (control.packed & HAS_TRANSPARENCY) != 0;
+    const uint8_t* transparentColor = hasTransparency && control.transparentIndex < table.entries
+                                          ? table.entry(control.transparentIndex)
+                                          : nullptr;
+    for (int i = 0; i < MAX_TABLE_ENTRIES; ++i) {
+      visible[i] = !hasTransparency || i != control.transparentIndex;
+      const bool seenAsBlack = i >= table.entries || isBlack(table.entry(i)) ||
+                               (transparentColor != nullptr && sameColor(table.entry(i), transparentColor));
+      memcpy(rgbx[i], !visible[i] ? BLACK : seenAsBlack ? NEAR_BLACK : table.entry(i), RGB_BYTES);
     }
+  }
+};
+
+// The indices as colours (red, green, blue, an unused byte) in rgbx.
+// Returns the box of the pixels left visible (the whole image when none
+// is), as calculateOptimizedBoundBox finds it.
+ZEL_Rect toColours(const uint8_t* indices, const Image& image, const IndexColours& colours, uint8_t* rgbx) {
+  int left = image.width, top = -1, right = -1, bottom = -1;
+  for (int y = 0; y < image.height; ++y) {
+    int rowLeft = image.width, rowRight = -1;
+    for (int x = 0; x < image.width; ++x, rgbx += ZEL_Surface::RGBX_BYTES) {
+      const uint8_t idx = *indices++;
+      memcpy(rgbx, colours.rgbx[idx], ZEL_Surface::RGBX_BYTES);
+      if (!colours.visible[idx]) continue;
+      if (rowRight < 0) rowLeft = x;
+      rowRight = x;
+    }
+    if (rowRight < 0) continue;
+    if (top < 0) top = y;
+    bottom = y;
+    left = std::min(left, rowLeft);
+    right = std::max(right, rowRight);
   }
   return right < 0 ? ZEL_Rect{0, 0, image.width - 1, image.height - 1} : ZEL_Rect{left, top, right, bottom};
 }
@@ -326,7 +336,8 @@ void ZEL_AnimData::readGifFrame(Reader& in, const char* file, const ColorTable& 
   const auto indices = readIndices(in, file, image);
   const auto rgbx = zel_alloc::array<uint8_t>(
       static_cast<uint64_t>(image.width) * image.height * ZEL_Surface::RGBX_BYTES, failMemory);
-  const ZEL_Rect box = toColours(indices.get(), image, hasLocalTable ? local : global, control, rgbx.get());
+  const ZEL_Rect box =
+      toColours(indices.get(), image, IndexColours(hasLocalTable ? local : global, control), rgbx.get());
   frame->setPixels(rgbx.get());
   boundBoxes.add(new ZEL_Rect(box));
   appendFrame(frame.release());
