@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include "anim_files.h"
 #include "command.h"
@@ -71,14 +72,48 @@ std::string asFile(const char* name, const uint8_t* data, size_t size) {
   return name;
 }
 
+#ifdef ZEL_FUZZING
+// The streams open now (fopen and fclose are wrapped at link time): a
+// refused load may leave some open, which the end of the process would
+// have closed.
+std::set<FILE*>& openStreams() {
+  static std::set<FILE*>* streams = new std::set<FILE*>();
+  return *streams;
+}
+#endif
+
+}  // namespace
+
+#ifdef ZEL_FUZZING
+extern "C" FILE* __real_fopen(const char* path, const char* mode);
+extern "C" int __real_fclose(FILE* f);
+
+extern "C" FILE* __wrap_fopen(const char* path, const char* mode) {
+  FILE* f = __real_fopen(path, mode);
+  if (f != nullptr) openStreams().insert(f);
+  return f;
+}
+
+extern "C" int __wrap_fclose(FILE* f) {
+  openStreams().erase(f);
+  return __real_fclose(f);
+}
+#endif
+
+namespace {
+
 // Runs a load; the engine's refusal ends it in fuzzing builds (true), the
 // process elsewhere.
 template <class Load>
 bool refused(Load load) {
 #ifdef ZEL_FUZZING
+  const std::set<FILE*> before = openStreams();
   try {
     load();
   } catch (const ZEL_FatalStop&) {
+    for (FILE* f : std::set<FILE*>(openStreams())) {
+      if (before.count(f) == 0) fclose(f);
+    }
     return true;
   }
 #else
