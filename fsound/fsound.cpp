@@ -29,12 +29,33 @@ const Uint32 RIFF = 0x46464952;    // "RIFF", read little-endian
 const Uint32 WAVE = 0x45564157;    // "WAVE"
 const int CHUNK_HEADER_BYTES = 8;  // a name and a length
 const Uint32 FMT = 0x20746D66;     // "fmt "
+const Uint32 PCM_FMT_BYTES = 16;   // tag, channels, rate, byte rate, block size, bits
 const Uint16 PCM = 1;
+// The mixer converts with at most a few filters in a fixed table, one per
+// halving or doubling of the rate or channels: wider ranges overrun it.
+const Uint16 MAX_CHANNELS_IN_FILE = 2;
+const Uint32 MIN_RATE = 4000;
+const Uint32 MAX_RATE = 192000;
+
+// True for the format chunk of 8- or 16-bit PCM, mono or stereo, at a rate
+// the mixer can convert; the stream is at the chunk's data.
+bool isPlainPcm(SDL_RWops* in, Uint32 length) {
+  if (length < PCM_FMT_BYTES) return false;
+  const Uint16 tag = SDL_ReadLE16(in);
+  const Uint16 channels = SDL_ReadLE16(in);
+  const Uint32 rate = SDL_ReadLE32(in);
+  SDL_ReadLE32(in);  // bytes a second
+  SDL_ReadLE16(in);  // bytes a frame
+  const Uint16 bits = SDL_ReadLE16(in);
+  return tag == PCM && channels >= 1 && channels <= MAX_CHANNELS_IN_FILE && rate >= MIN_RATE &&
+         rate <= MAX_RATE && (bits == 8 || bits == 16);
+}
 
 // False for a WAV file with a chunk longer than what follows it, or cut in
 // its header: the mixer would allocate the announced length before
-// finding the file short; or one whose samples are not PCM: the mixer's
-// ADPCM decoders trust their headers. Other files are left to the mixer.
+// finding the file short; or one whose samples are not plain PCM: the
+// mixer's ADPCM decoders trust their headers, and its converter overruns
+// on extreme formats. Other files are left to the mixer.
 bool isSafeForMixer(const char* name) {
   SDL_RWops* in = SDL_RWFromFile(name, "rb");
   if (in == nullptr) return true;  // the mixer reports it
@@ -51,7 +72,7 @@ bool isSafeForMixer(const char* name) {
       const Uint32 length = SDL_ReadLE32(in);
       safe = safe && length <= static_cast<Uint32>(end - at - CHUNK_HEADER_BYTES);
       if (safe && chunk == FMT) {
-        safe = length >= sizeof(Uint16) && SDL_ReadLE16(in) == PCM;
+        safe = isPlainPcm(in, length);
         SDL_RWseek(in, at + CHUNK_HEADER_BYTES, RW_SEEK_SET);
       }
       if (safe) SDL_RWseek(in, static_cast<int>(length + (length & 1)), RW_SEEK_CUR);  // padded to even
