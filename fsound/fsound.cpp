@@ -51,35 +51,35 @@ bool isPlainPcm(SDL_RWops* in, Uint32 length) {
          rate <= MAX_RATE && (bits == 8 || bits == 16);
 }
 
-// False for a WAV file with a chunk longer than what follows it, or cut in
-// its header: the mixer would allocate the announced length before
-// finding the file short; or one whose samples are not plain PCM: the
-// mixer's ADPCM decoders trust their headers, and its converter overruns
-// on extreme formats. Other files are left to the mixer.
+// True for a WAV file of plain PCM whose chunks all fit the file. The
+// mixer would allocate a chunk's announced length before finding the file
+// short (or take a cut header's length from garbage); its ADPCM decoders
+// and its other formats' readers trust their headers; its converter
+// overruns on extreme formats.
 bool isSafeForMixer(const char* name) {
   SDL_RWops* in = SDL_RWFromFile(name, "rb");
-  if (in == nullptr) return true;  // the mixer reports it
+  if (in == nullptr) return false;
   const int end = SDL_RWseek(in, 0, RW_SEEK_END);
   SDL_RWseek(in, 0, RW_SEEK_SET);
   const Uint32 magic = SDL_ReadLE32(in);
   SDL_ReadLE32(in);  // the RIFF length
-  bool safe = true;
-  if (magic == RIFF && SDL_ReadLE32(in) == WAVE) {
-    for (int at = SDL_RWtell(in); safe && at < end; at = SDL_RWtell(in)) {
-      // The mixer takes a cut chunk header's missing length from whatever it reads.
-      safe = end - at >= CHUNK_HEADER_BYTES;
-      const Uint32 chunk = SDL_ReadLE32(in);
-      const Uint32 length = SDL_ReadLE32(in);
-      safe = safe && length <= static_cast<Uint32>(end - at - CHUNK_HEADER_BYTES);
-      if (safe && chunk == FMT) {
-        safe = isPlainPcm(in, length);
-        SDL_RWseek(in, at + CHUNK_HEADER_BYTES, RW_SEEK_SET);
-      }
-      if (safe) SDL_RWseek(in, static_cast<int>(length + (length & 1)), RW_SEEK_CUR);  // padded to even
+  bool safe = magic == RIFF && SDL_ReadLE32(in) == WAVE;
+  bool hasFormat = false;
+  for (int at = SDL_RWtell(in); safe && at < end; at = SDL_RWtell(in)) {
+    // The mixer takes a cut chunk header's missing length from whatever it reads.
+    safe = end - at >= CHUNK_HEADER_BYTES;
+    const Uint32 chunk = SDL_ReadLE32(in);
+    const Uint32 length = SDL_ReadLE32(in);
+    safe = safe && length <= static_cast<Uint32>(end - at - CHUNK_HEADER_BYTES);
+    if (safe && chunk == FMT) {
+      safe = isPlainPcm(in, length);
+      hasFormat = true;
+      SDL_RWseek(in, at + CHUNK_HEADER_BYTES, RW_SEEK_SET);
     }
+    if (safe) SDL_RWseek(in, static_cast<int>(length + (length & 1)), RW_SEEK_CUR);  // padded to even
   }
   SDL_RWclose(in);
-  return safe;
+  return safe && hasFormat;
 }
 
 struct ChunkDeleter {

@@ -23,9 +23,10 @@ struct FSOUND_SAMPLE;
 // is already started.
 bool FSOUND_Init(int mixrate, int maxchannels, unsigned int flags);
 
-// Loads the sound file name (WAV; other formats the mixer reads work
-// too). index must be FSOUND_FREE and memlength 0 (the name is a file
-// name). With FSOUND_LOOP_NORMAL in mode the sample loops
+// Loads the sound file name: a WAV of 8- or 16-bit PCM, mono or stereo,
+// at 4 to 192 kHz, whose chunks fit the file (other files are refused: the
+// mixer's other readers trust their headers). index must be FSOUND_FREE
+// and memlength 0 (the name is a file name). With FSOUND_LOOP_NORMAL in mode the sample loops
 // when played; otherwise it plays once. Null on failure or before
 // FSOUND_Init. The library keeps the sample until FSOUND_Close.
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int memlength);
