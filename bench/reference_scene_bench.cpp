@@ -24,18 +24,21 @@
 
 namespace {
 
-const int SCREEN_WIDTH = 640;
-const int SCREEN_HEIGHT = 480;
-const int TILE_SIDE = 16;
-const int TILE_KINDS = 8;
-const int COLUMNS = 160;
-const int ROWS = 30;
-const int SCROLL_PIXELS = 2;
-const int SPRITES = 20;
-const int SPRITE_SIDE = 32;
-const int GLYPH_WIDTH = 16;
-const int GLYPH_HEIGHT = 24;
-const int CAPTION_LENGTH = 60;
+// The scene, as the reference describes it.
+enum Scene : int {
+  SCREEN_WIDTH = 640,
+  SCREEN_HEIGHT = 480,
+  TILE_SIDE = 16,
+  TILE_KINDS = 8,
+  COLUMNS = 160,
+  ROWS = 30,
+  SCROLL_PIXELS = 2,
+  SPRITES = 20,
+  SPRITE_SIDE = 32,
+  GLYPH_WIDTH = 16,
+  GLYPH_HEIGHT = 24,
+  CAPTION_LENGTH = 60
+};
 const int CAPTION_Y = SCREEN_HEIGHT - 2 * GLYPH_HEIGHT;  // two lines: it wraps at the screen's edge
 const int GLYPHS_PER_LINE = SCREEN_WIDTH / GLYPH_WIDTH;
 const int FRAMES = 2000;
