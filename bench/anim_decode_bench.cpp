@@ -245,6 +245,9 @@ void release(ZEL_AnimData* anim) {
   for (int i = 0; i < anim->getBoundBoxes()->getSize(); ++i) delete anim->getBoundBoxes()->elementAt(i);
   for (int i = 0; i < anim->getDelays()->getSize(); ++i) delete anim->getDelays()->elementAt(i);
   delete anim;
+  // The graphics box's record of surfaces forgets them too: a game loads each file once, and a record
+  // grown by thousands of loads would be measured instead.
+  ZEL_GrafboxSDL::getAllSurfaces().empty();
 }
 
 void BM_LargeSpr_ReadSpr(benchmark::State& state) {
