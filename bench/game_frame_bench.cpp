@@ -79,11 +79,7 @@ int main() {
   std::string caption = demo::CAPTION;
 
   auto frame = [&] {
-    space.step();
-    view->draw();
-    grafbox.put_text(demo::CAPTION_X, demo::CAPTION_Y, &caption[0], &font, view->get_largeur(),
-                     view->get_hauteur(), demo::SCREEN_WIDTH, demo::SCREEN_HEIGHT);
-    grafbox.copy_virtual_to_screen();
+    demo::playFrame(space, view, &grafbox, &font, caption);
     ++play.frame;
   };
 

@@ -5,6 +5,7 @@
 #include "player1.h"
 #include "shit.h"
 #include "soldier.h"
+#include "zel_grafbox.h"
 #include "zel_list_anim_data.h"
 #include "zel_sound_box.h"
 #include "zel_space.h"
@@ -62,6 +63,14 @@ player1* placeActors(ZEL_Space& space, const Anims& anims, ZEL_Input* input) {
 
 ZEL_View* createView(ZEL_Space& space, player1* player) {
   return new ZEL_View(VIEW_CLIENT, &space, space.grafbox, player, 0, 0, 0, 0);
+}
+
+void playFrame(ZEL_Space& space, ZEL_View* view, ZEL_Grafbox* grafbox, ZEL_Font* font, std::string& caption) {
+  space.step();
+  view->draw();
+  grafbox->put_text(CAPTION_X, CAPTION_Y, &caption[0], font, view->get_largeur(), view->get_hauteur(),
+                    SCREEN_WIDTH, SCREEN_HEIGHT);
+  grafbox->copy_virtual_to_screen();
 }
 
 }  // namespace demo

@@ -1,7 +1,10 @@
 #ifndef DEMO_LEVEL_H
 #define DEMO_LEVEL_H
 
+#include <string>
+
 class player1;
+class ZEL_Font;
 class ZEL_Grafbox;
 class ZEL_Input;
 class ZEL_ListAnimData;
@@ -10,8 +13,8 @@ class ZEL_Space;
 class ZEL_Timer;
 class ZEL_View;
 
-// The demo level's fixed set-up, shared by the program entry and the frame
-// benchmark. Everything made here lives until the process ends.
+// The demo level's fixed set-up and frame, shared by the program entry, the
+// frame benchmark and the golden run. Everything made here lives until the process ends.
 namespace demo {
 
 const unsigned RATE = 100;  // steps per second
@@ -42,6 +45,10 @@ player1* placeActors(ZEL_Space& space, const Anims& anims, ZEL_Input* input);
 
 // The full-screen view of client 666 that follows the player.
 ZEL_View* createView(ZEL_Space& space, player1* player);
+
+// One frame: a step of the space, the view, the caption (put_text takes a
+// writable text), then the screen.
+void playFrame(ZEL_Space& space, ZEL_View* view, ZEL_Grafbox* grafbox, ZEL_Font* font, std::string& caption);
 
 }  // namespace demo
 

@@ -43,14 +43,10 @@ int main(int, char**) {
     player1* player = demo::placeActors(space, anims, keyboard);
     ZEL_View* view = demo::createView(space, player);
 
-    std::string caption = demo::CAPTION;  // put_text takes a writable text
+    std::string caption = demo::CAPTION;
     do {
       timer->setReftime();
-      space.step();
-      view->draw();
-      grafbox->put_text(demo::CAPTION_X, demo::CAPTION_Y, &caption[0], &font, view->get_largeur(),
-                        view->get_hauteur(), demo::SCREEN_WIDTH, demo::SCREEN_HEIGHT);
-      grafbox->copy_virtual_to_screen();
+      demo::playFrame(space, view, grafbox, &font, caption);
       timer->waitWhile();
     } while (!keyboard->go_escape());
 

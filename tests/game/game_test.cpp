@@ -204,10 +204,7 @@ TEST(RealDataTest, GoldenRunEndsAsRecordedAndTheDataFitsTheGame) {
     for (int frame = 0; frame < 1500; ++frame) {
       const char* right = frame % 80 == 40 ? "RU" : "R";
       input.held = frame < 400 ? right : frame < 500 ? "F" : frame < 900 ? "L" : "";  // then standing
-      space.step();
-      view->draw();
-      box.put_text(demo::CAPTION_X, demo::CAPTION_Y, &caption[0], &font, view->get_largeur(),
-                   view->get_hauteur(), demo::SCREEN_WIDTH, demo::SCREEN_HEIGHT);
+      demo::playFrame(space, view, &box, &font, caption);
     }
     SDL_Surface* s = ZEL_GrafboxSDL::getScreen();  // FNV-1a of the last frame, rows exactly a pitch apart
     uint64_t hash = 14695981039346656037ull;
