@@ -21,6 +21,7 @@
 
 #include "bench_report.h"
 #include "gif_peer.h"
+#include "loaded_files.h"
 #include "zel_anim_data.h"
 #include "zel_grafbox_sdl.h"
 #include "zel_surface.h"
@@ -239,22 +240,15 @@ void BM_LargeImage_DGifSlurp(benchmark::State& state) { decodeWithGiflib(state, 
 void BM_ManySprites_LZWDecoder(benchmark::State& state) { decodeWithOurs(state, manySprites); }
 void BM_ManySprites_DGifSlurp(benchmark::State& state) { decodeWithGiflib(state, manySprites); }
 
-// Frames, boxes and delays live as long as the process in the game.
-void release(ZEL_AnimData* anim) {
-  for (int i = 0; i < anim->getFrames()->getSize(); ++i) delete anim->getFrames()->elementAt(i);
-  for (int i = 0; i < anim->getBoundBoxes()->getSize(); ++i) delete anim->getBoundBoxes()->elementAt(i);
-  for (int i = 0; i < anim->getDelays()->getSize(); ++i) delete anim->getDelays()->elementAt(i);
-  delete anim;
-  // The graphics box's record of surfaces forgets them too: a game loads each file once, and a record
-  // grown by thousands of loads would be measured instead.
-  ZEL_GrafboxSDL::getAllSurfaces().empty();
-}
-
+// Frames, boxes and delays live as long as the process in the game; the
+// surface record is forgotten too: a game loads each file once, and a
+// record grown by thousands of loads would be measured instead.
 void BM_LargeSpr_ReadSpr(benchmark::State& state) {
   for (auto _ : state) {
     ZEL_AnimData* anim = new ZEL_AnimData(sprPath.c_str(), box, nullptr);
     state.PauseTiming();
-    release(anim);
+    releaseAnimation(anim);
+    delete anim;
     state.ResumeTiming();
   }
   setPixelRate(state, sprPixels);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench_report.h"
+#include "loaded_files.h"
 #include "command.h"
 #include "layer_data.h"
 #include "rgba_image.h"
@@ -27,17 +28,6 @@ const int TILE = 16;
 const int TILE_KINDS = 16;
 const int RUNS = 5;
 const char* const DIR = "/tmp/zeltool_import_bench";
-
-std::string base64(const std::vector<uint8_t>& bytes) {
-  const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    const uint32_t n = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) |
-                       (i + 2 < bytes.size() ? bytes[i + 2] : 0);
-    for (size_t k = 0; k < 4; ++k) out += i + k <= bytes.size() ? digits[n >> (18 - 6 * k) & 63] : '=';
-  }
-  return out;
-}
 
 // A layer where one cell in `every` holds one of `kinds` tiles from `first`.
 std::string layer(int id, int first, int kinds, int every, std::mt19937& random) {

@@ -13,6 +13,7 @@
 #include "dummy_screen.h"
 #include "fsound.h"
 #include "level_builder.h"
+#include "loaded_files.h"
 #include "rgba_image.h"
 #include "tile_files.h"
 #include "tmx_map.h"
@@ -129,20 +130,12 @@ void forgetSurfaces(bool lost) {
   all.empty();
 }
 
-// What an animation keeps for the whole process, given back between inputs.
-void release(ZEL_AnimData* a) {
-  for (int i = 0; i < a->getFrames()->getSize(); ++i) delete a->getFrames()->elementAt(i);
-  for (int i = 0; i < a->getBoundBoxes()->getSize(); ++i) delete a->getBoundBoxes()->elementAt(i);
-  for (int i = 0; i < a->getDelays()->getSize(); ++i) delete a->getDelays()->elementAt(i);
-  forgetSurfaces(false);
-}
-
 void loadAnimation(const uint8_t* data, size_t size, const char* name,
                    void (ZEL_AnimData::*read)(const char*)) {
   const std::string path = asFile(name, data, size);
   ZEL_AnimData a(&bench().screen.box, &bench().screen.timer);
   refused([&] { (a.*read)(path.c_str()); });
-  release(&a);
+  releaseAnimation(&a);
 }
 
 void fuzzSpr(const uint8_t* data, size_t size) {
@@ -185,7 +178,7 @@ void fuzzMap(const uint8_t* data, size_t size) {
 
 void releaseAll(ZEL_AnimData** anims, int count) {
   for (int i = 0; i < count; ++i) {
-    if (anims[i] != nullptr) release(anims[i]);
+    if (anims[i] != nullptr) releaseAnimation(anims[i]);
     delete anims[i];
   }
   delete[] anims;

@@ -12,6 +12,7 @@
 
 #include "child_process.h"
 #include "files.h"
+#include "loaded_files.h"
 #include "rgba_image.h"
 #include "sprite.h"
 
@@ -73,17 +74,6 @@ std::string csv(const std::vector<uint32_t>& gids) {
   std::string s;
   for (uint32_t g : gids) s += (s.empty() ? "" : ",") + std::to_string(g);
   return "<data encoding=\"csv\">" + s + "</data>";
-}
-
-std::string base64(const std::vector<uint8_t>& bytes) {
-  const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    const uint32_t n = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) |
-                       (i + 2 < bytes.size() ? bytes[i + 2] : 0);
-    for (size_t k = 0; k < 4; ++k) out += i + k <= bytes.size() ? digits[n >> (18 - 6 * k) & 63] : '=';
-  }
-  return out;
 }
 
 std::vector<uint8_t> littleEndian(const std::vector<uint32_t>& gids) {
