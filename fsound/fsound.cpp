@@ -51,14 +51,13 @@ bool isPlainPcm(SDL_RWops* in, Uint32 length) {
          rate <= MAX_RATE && (bits == 8 || bits == 16);
 }
 
-// True for a WAV file of plain PCM whose chunks all fit the file. The
+// True for a WAV stream of plain PCM whose chunks all fit it; reads from
+// its start, leaving it anywhere. The
 // mixer would allocate a chunk's announced length before finding the file
 // short (or take a cut header's length from garbage); its ADPCM decoders
 // and its other formats' readers trust their headers; its converter
 // overruns on extreme formats.
-bool isSafeForMixer(const char* name) {
-  SDL_RWops* in = SDL_RWFromFile(name, "rb");
-  if (in == nullptr) return false;
+bool isSafeForMixer(SDL_RWops* in) {
   const int end = SDL_RWseek(in, 0, RW_SEEK_END);
   SDL_RWseek(in, 0, RW_SEEK_SET);
   const Uint32 magic = SDL_ReadLE32(in);
@@ -78,7 +77,6 @@ bool isSafeForMixer(const char* name) {
     }
     if (safe) SDL_RWseek(in, static_cast<int>(length + (length & 1)), RW_SEEK_CUR);  // padded to even
   }
-  SDL_RWclose(in);
   return safe && hasFormat;
 }
 
@@ -150,8 +148,14 @@ bool FSOUND_Init(int mixrate, int maxchannels, unsigned int /*flags*/) {
 
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int memlength) {
   if (!mixer.open || index != FSOUND_FREE || name == nullptr || memlength != 0) return nullptr;
-  if (!isSafeForMixer(name)) return nullptr;
-  Mix_Chunk* chunk = Mix_LoadWAV(name);
+  SDL_RWops* in = SDL_RWFromFile(name, "rb");
+  if (in == nullptr) return nullptr;
+  if (!isSafeForMixer(in)) {
+    SDL_RWclose(in);
+    return nullptr;
+  }
+  SDL_RWseek(in, 0, RW_SEEK_SET);
+  Mix_Chunk* chunk = Mix_LoadWAV_RW(in, 1);  // the mixer closes it
   if (chunk == nullptr) return nullptr;
   mixer.samples.emplace_back(new FSOUND_SAMPLE{chunk, (mode & FSOUND_LOOP_NORMAL) != 0});
   return mixer.samples.back().get();

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <png.h>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -75,14 +76,16 @@ RgbaImage readPng(const std::string& path) {
   // libpng allocates a chunk's announced length before it reads it: a
   // file cut inside a chunk is refused first, in libpng's words.
   std::vector<uint8_t> bytes;
-  if (readFileBytes(path, SIZE_MAX - 1, bytes) &&
-      !visitPngChunks(bytes, [](const char*, const uint8_t*, uint32_t) { return false; })) {
+  if (!readFileBytes(path, SIZE_MAX - 1, bytes)) {
+    throw ToolError(path + ": cannot read the PNG image: " + strerror(errno));
+  }
+  if (!visitPngChunks(bytes, [](const char*, const uint8_t*, uint32_t) { return false; })) {
     throw ToolError(path + ": cannot read the PNG image: Read Error");
   }
   png_image png;
   memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&png, path.c_str())) {
+  if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) {
     throw ToolError(path + ": cannot read the PNG image: " + png.message);
   }
   if (png.width < 1 || png.height < 1 || png.width > MAX_IMAGE_SIDE || png.height > MAX_IMAGE_SIDE) {
