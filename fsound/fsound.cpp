@@ -52,11 +52,10 @@ bool isPlainPcm(SDL_RWops* in, Uint32 length) {
 }
 
 // True for a WAV stream of plain PCM whose chunks all fit it; reads from
-// its start, leaving it anywhere. The
-// mixer would allocate a chunk's announced length before finding the file
-// short (or take a cut header's length from garbage); its ADPCM decoders
-// and its other formats' readers trust their headers; its converter
-// overruns on extreme formats.
+// its start and leaves it anywhere. The mixer would allocate a chunk's
+// announced length before finding the file short (or take a cut header's
+// length from garbage); its ADPCM decoders and its other formats' readers
+// trust their headers; its converter overruns on extreme formats.
 bool isSafeForMixer(SDL_RWops* in) {
   const int end = SDL_RWseek(in, 0, RW_SEEK_END);
   SDL_RWseek(in, 0, RW_SEEK_SET);
