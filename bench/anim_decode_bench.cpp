@@ -3,7 +3,9 @@
 //   large image (smooth pattern plus noise) and on an animation of many
 //   small sprites. LZWDecoder gets each image's data already joined, as
 //   ReadGif hands it over; DGifSlurp reads the whole file from memory.
-// - ReadSpr of a large .spr against reading the file's bytes with fread.
+// - ReadSpr of a large .spr against reading the file's bytes with fread,
+//   and the surfaces alone that the load must create for its frames (each
+//   one SDL_CreateRGBSurface then SDL_DisplayFormat): the bound on ReadSpr.
 // The ratios of the medians are printed at the end.
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
@@ -254,6 +256,18 @@ void BM_LargeSpr_ReadSpr(benchmark::State& state) {
   setPixelRate(state, sprPixels);
 }
 
+void BM_LargeSpr_SurfacesAlone(benchmark::State& state) {
+  std::vector<ZEL_Surface*> frames(SPR_FRAMES);
+  for (auto _ : state) {
+    for (ZEL_Surface*& frame : frames) frame = box->getSurface(SPR_SIDE, SPR_SIDE);
+    state.PauseTiming();
+    for (ZEL_Surface* frame : frames) delete frame;
+    ZEL_GrafboxSDL::getAllSurfaces().empty();
+    state.ResumeTiming();
+  }
+  setPixelRate(state, sprPixels);
+}
+
 void BM_LargeSpr_Fread(benchmark::State& state) {
   std::vector<uint8_t> buffer(static_cast<size_t>(sprPixels) * SPR_PIXEL_BYTES + SCREEN_SIDE * 1024);
   for (auto _ : state) {
@@ -279,6 +293,7 @@ ANIM_BENCHMARK(BM_LargeImage_DGifSlurp);
 ANIM_BENCHMARK(BM_ManySprites_LZWDecoder);
 ANIM_BENCHMARK(BM_ManySprites_DGifSlurp);
 ANIM_BENCHMARK(BM_LargeSpr_ReadSpr);
+ANIM_BENCHMARK(BM_LargeSpr_SurfacesAlone);
 ANIM_BENCHMARK(BM_LargeSpr_Fread);
 
 }  // namespace
@@ -305,6 +320,8 @@ int main(int argc, char** argv) {
                    "BM_ManySprites_DGifSlurp", "MP/s");
   reporter.compare(".spr load (ReadSpr)", "BM_LargeSpr_ReadSpr", "fread of its bytes", "BM_LargeSpr_Fread",
                    "MP/s");
+  reporter.compare(".spr frames' surfaces alone", "BM_LargeSpr_SurfacesAlone", "fread of its bytes",
+                   "BM_LargeSpr_Fread", "MP/s");
   benchmark::Shutdown();
   unlink(sprPath.c_str());
   delete box;
