@@ -1,6 +1,7 @@
 #ifndef ACTOR_MOVES_H
 #define ACTOR_MOVES_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "zel_actif.h"
@@ -60,8 +61,21 @@ ZEL_Path* newFlightPath(ZEL_Actif* a, float vx, float vy);
 // together and follows gravity paths. Made as part of a kind; deleted like
 // any actor.
 class GameActif : public ZEL_Actif {
+ public:
+  // The current state's place in the kind's list of states: unlike the
+  // state's address, the same in every build. -1 when it is none of them.
+  virtual int stateNumber() = 0;
+
  protected:
   using ZEL_Actif::ZEL_Actif;
+
+  template <class T, size_t N>
+  int numberAmong(void (T::*const (&states)[N])()) {
+    for (size_t i = 0; i < N; ++i) {
+      if (getCurrentAction() == action(states[i])) return static_cast<int>(i);
+    }
+    return -1;
+  }
 
   void goTo(Action state, int anim);
   template <class T>

@@ -6,9 +6,11 @@
 #include "shit.h"
 #include "soldier.h"
 #include "zel_grafbox.h"
+#include "zel_anim_data.h"
 #include "zel_list_anim_data.h"
 #include "zel_sound_box.h"
 #include "zel_space.h"
+#include "zel_surface.h"
 #include "zel_view.h"
 
 namespace demo {
@@ -23,6 +25,7 @@ const int PLAYER_Y = 120;
 const int PLAYER_PERIOD = 1;
 const int FLY_PERIOD = 1;
 const int VIEW_CLIENT = 666;
+const int SECOND_PLAYER_X = PLAYER_X + 40;
 
 struct Position {
   int x, y;
@@ -61,6 +64,30 @@ player1* placeActors(ZEL_Space& space, const Anims& anims, ZEL_Input* input) {
   return player;
 }
 
+ZEL_ListAnimData* loadSecondPlayerAnims(ZEL_Grafbox* grafbox, ZEL_Timer* timer) {
+  ZEL_ListAnimData* looks = new ZEL_ListAnimData("player1.dat", grafbox, timer);
+  for (int a = 0; a < looks->nbAnims; ++a) {
+    ZEL_Vector<ZEL_Surface>* frames = looks->anims[a]->getFrames();
+    for (int f = 0; f < frames->getSize(); ++f) {
+      ZEL_Surface* s = frames->elementAt(f);
+      for (int y = 0; y < s->getHauteur(); ++y) {
+        for (int x = 0; x < s->getLargeur(); ++x) {
+          unsigned char r, g, b;
+          s->getPixel(x, y, &r, &g, &b);
+          s->setPixel(x, y, b, r, g);  // the channels turned: black, the key, stays black
+        }
+      }
+    }
+  }
+  return looks;
+}
+
+player1* placeSecondPlayer(ZEL_Space& space, const Anims& anims, ZEL_ListAnimData* looks, ZEL_Input* input) {
+  player1* second = new player1(SECOND_PLAYER_X, PLAYER_Y, PLAYER_PERIOD, looks, anims.bullet, input);
+  space.add(second);
+  return second;
+}
+
 ZEL_View* createView(ZEL_Space& space, player1* player) {
   return new ZEL_View(VIEW_CLIENT, &space, space.grafbox, player, 0, 0, 0, 0);
 }
@@ -68,6 +95,10 @@ ZEL_View* createView(ZEL_Space& space, player1* player) {
 void playFrame(ZEL_Space& space, ZEL_View* view, ZEL_Grafbox* grafbox, ZEL_Font* font, std::string& caption) {
   space.step();
   view->draw();
+  showFrame(view, grafbox, font, caption);
+}
+
+void showFrame(ZEL_View* view, ZEL_Grafbox* grafbox, ZEL_Font* font, std::string& caption) {
   grafbox->put_text(CAPTION_X, CAPTION_Y, &caption[0], font, view->get_largeur(), view->get_hauteur(),
                     SCREEN_WIDTH, SCREEN_HEIGHT);
   grafbox->copy_virtual_to_screen();

@@ -43,12 +43,22 @@ Anims loadAnims(ZEL_Grafbox* grafbox, ZEL_Timer* timer);
 // The player, then the sixteen flies, each added to the space at once.
 player1* placeActors(ZEL_Space& space, const Anims& anims, ZEL_Input* input);
 
+// The second player's animations: the player's, loaded again and
+// recoloured so that the two can be told apart.
+ZEL_ListAnimData* loadSecondPlayerAnims(ZEL_Grafbox* grafbox, ZEL_Timer* timer);
+
+// A second player beside the first, added to the space after the flies
+// (which go on following the first).
+player1* placeSecondPlayer(ZEL_Space& space, const Anims& anims, ZEL_ListAnimData* looks, ZEL_Input* input);
+
 // The full-screen view of client 666 that follows the player.
 ZEL_View* createView(ZEL_Space& space, player1* player);
 
 // One frame: a step of the space, the view, the caption (put_text takes a
 // writable text), then the screen.
 void playFrame(ZEL_Space& space, ZEL_View* view, ZEL_Grafbox* grafbox, ZEL_Font* font, std::string& caption);
+// The caption over the drawn view, then the screen.
+void showFrame(ZEL_View* view, ZEL_Grafbox* grafbox, ZEL_Font* font, std::string& caption);
 
 }  // namespace demo
 

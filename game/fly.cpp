@@ -77,3 +77,9 @@ void mouche::hit() {
   playSample(BRUITAGE_HIT);
   currentAction = action(&mouche::death);
 }
+
+int mouche::stateNumber() {
+  static void (mouche::*const STATES[])() = {&mouche::go_right, &mouche::go_left, &mouche::strike,
+                                             &mouche::death};
+  return numberAmong(STATES);
+}

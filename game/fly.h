@@ -24,6 +24,7 @@ class mouche : public GameActif {
   void death();
   // Called by a bullet: plays the hit sound; the fly dies at its next action.
   void hit();
+  int stateNumber() override;
 
   int getDirection() { return direction; }
   int getStrikeCount() { return strikeCount; }

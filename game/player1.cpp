@@ -143,3 +143,11 @@ void player1::jump() { fly(WALK_RIGHT, WALK_LEFT); }
 void player1::hit_right() {}
 
 void player1::hit_left() {}
+
+int player1::stateNumber() {
+  static void (player1::*const STATES[])() = {
+      &player1::go_right,    &player1::go_left,    &player1::stop_right, &player1::stop_left,
+      &player1::shoot_right, &player1::shoot_left, &player1::fall,       &player1::jump,
+      &player1::hit_right,   &player1::hit_left};
+  return numberAmong(STATES);
+}

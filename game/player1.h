@@ -35,6 +35,7 @@ class player1 : public GameActif {
   void jump();
   void hit_right();
   void hit_left();
+  int stateNumber() override;
 
   int getXspeed() { return xspeed; }
   ZEL_Path* getPath() { return path; }

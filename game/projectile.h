@@ -45,6 +45,12 @@ class ProjectileKind : public Projectile {
   using Projectile::Projectile;
 
   void leave() override { ProjectilePool<Kind>::leave(static_cast<Kind*>(this)); }
+
+ public:
+  int stateNumber() override {
+    static void (Kind::*const STATES[])() = {&Projectile::go, &Kind::hit};
+    return numberAmong(STATES);
+  }
 };
 
 template <class Kind>

@@ -92,3 +92,10 @@ void soldier::stop_left() {}
 void soldier::hit_right() {}
 void soldier::hit_left() {}
 void soldier::jump() {}
+
+int soldier::stateNumber() {
+  static void (soldier::*const STATES[])() = {
+      &soldier::go_right,   &soldier::go_left,   &soldier::shoot_right, &soldier::shoot_left, &soldier::fall,
+      &soldier::stop_right, &soldier::stop_left, &soldier::hit_right,   &soldier::hit_left,   &soldier::jump};
+  return numberAmong(STATES);
+}

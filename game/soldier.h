@@ -36,6 +36,7 @@ class soldier : public GameActif {
   void hit_right();
   void hit_left();
   void jump();
+  int stateNumber() override;
 
   void setTarget(ZEL_Actif* target) { targetActif = target; }
   int getShotCount() { return shotCount; }

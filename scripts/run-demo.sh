@@ -5,6 +5,7 @@
 # so, starts Xvfb, plays a short scripted session with xdotool (walk right,
 # jump, shoot, walk left, Escape), saves screenshots to BUILD_DIR/screenshots
 # and reports the game's exit status. Every wait is bounded.
+# With RECORD=FILE the game records its inputs into FILE (an absolute path).
 set -euo pipefail
 
 build_dir=$(cd "${1:-build}" && pwd)
@@ -17,6 +18,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 if [[ "${2:-}" != --scripted ]]; then
   if [[ -n "${DISPLAY:-}" ]]; then
     cd "$data"
+    [[ -n "${RECORD:-}" ]] && exec "$game" --record "$RECORD"
     exec "$game"
   fi
   echo "run-demo: no display (DISPLAY is not set): playing a scripted session under Xvfb;"
@@ -36,7 +38,9 @@ trap cleanup EXIT
 # No sound card here.
 export SDL_AUDIODRIVER=dummy
 
-(cd "$data" && exec "$game") >"$shots/game.log" 2>&1 &
+record=()
+[[ -n "${RECORD:-}" ]] && record=(--record "$RECORD")
+(cd "$data" && exec "$game" "${record[@]}") >"$shots/game.log" 2>&1 &
 game_pid=$!
 
 window=$(timeout 10 xdotool search --sync --onlyvisible --pid "$game_pid" 2>/dev/null | head -n 1 || true)

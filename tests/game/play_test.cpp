@@ -1,0 +1,181 @@
+// The game as a stream of inputs: the stream file on its own, then the real
+// executable replaying the committed golden run and damaged copies of it.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+
+#include "child_process.h"
+#include "files.h"
+#include "input_stream.h"
+#include "play_options.h"
+
+namespace {
+
+const std::string DATA_DIR = GAME_DATA_DIR;
+// Recorded by the game itself: RECORD=$PWD/tests/data/golden-run.stream make run (without a display).
+const std::string GOLDEN = GAME_SOURCE_DIR "/tests/data/golden-run.stream";
+const char BANNER[] = "--- http://www.example.com/zel ---\n";
+const int LONGEST_RUN = 65535;
+
+InputStream::Header soloHeader() { return {100, 0x0123456789abcdefull, InputStream::SOLO, 1}; }
+
+}  // namespace
+
+// Steps go in packed and come out one by one, each check after its step; the bytes parse back the same.
+TEST(InputStreamTest, StepsAndChecksComeBackInOrderAndTheBytesParseBack) {
+  InputStream written(soloHeader());
+  std::vector<uint8_t> steps;
+  for (uint32_t n = 1; n <= 3 * LONGEST_RUN; ++n) {
+    const uint8_t bits = n < 2 * LONGEST_RUN ? 0
+                         : n % 7 == 0        ? 0x85
+                                             : 0x08;  // one long run split, then mixed
+    written.addStep(&bits);
+    steps.push_back(bits);
+    if (n % InputStream::CHECK_PERIOD == 0) written.addCheck(n * 31ull);
+  }
+  TempDir dir;
+  std::string error;
+  ASSERT_TRUE(written.save(dir.file("s.stream"), &error)) << error;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("s.stream.part")));
+  InputStream read({});
+  ASSERT_TRUE(InputStream::load(dir.file("s.stream"), &read, &error)) << error;
+  EXPECT_EQ(read.header().dataHash, soloHeader().dataHash);
+  InputStream::Reader reader(read);
+  uint8_t bits;
+  InputStream::Check check;
+  size_t n = 0, checks = 0;
+  for (; reader.next(&bits); ++n) {
+    ASSERT_LT(n, steps.size());
+    ASSERT_EQ(bits, steps[n]) << n;
+    if (reader.checkHere(&check)) {
+      EXPECT_EQ(std::make_pair(check.step, check.hash),
+                std::make_pair(uint32_t(n + 1), uint64_t{(n + 1) * 31}));
+      ++checks;
+    }
+  }
+  EXPECT_EQ(std::make_pair(n, checks),
+            std::make_pair(steps.size(), steps.size() / InputStream::CHECK_PERIOD));
+}
+
+// Any damage is refused with where it is, never read past: every cut and every byte changed of a real stream.
+TEST(InputStreamTest, DamagedBytesAreRefusedWithTheirPlace) {
+  const std::vector<uint8_t> good = readFile(GOLDEN);
+  ASSERT_GT(good.size(), 24u);
+  InputStream s({});
+  std::string error;
+  for (size_t cut = 0; cut < good.size(); ++cut) {
+    const std::vector<uint8_t> part(good.begin(), good.begin() + cut);
+    EXPECT_FALSE(InputStream::parse(part, "f", &s, &error)) << cut;
+    EXPECT_EQ(error,
+              cut < 24 ? "f is not an input stream of this game" : "f is damaged at byte " + error.substr(21))
+        << cut;
+  }
+  int refused = 0;
+  for (size_t at = 0; at < good.size(); ++at) {
+    std::vector<uint8_t> bad = good;
+    bad[at] ^= 0x40;
+    refused += !InputStream::parse(bad, "f", &s, &error);
+  }
+  EXPECT_GT(refused, static_cast<int>(good.size()) / 2);  // the input bits and hashes may change unseen
+}
+
+TEST(InputStreamTest, AFailedSaveSaysWhyAndLeavesNoFile) {
+  TempDir dir;
+  InputStream s(soloHeader());
+  std::string error;
+  EXPECT_FALSE(s.save(dir.file("none/s.stream"), &error));
+  EXPECT_EQ(error, "cannot write " + dir.file("none/s.stream") + ": No such file or directory");
+  for (uint8_t bits = 0; s.steps() < 1000; bits ^= 1) s.addStep(&bits);  // 4 bytes a step
+  const ChildResult r = runInChild([&] {  // a full disk, as a file size limit below the stream's
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit = {1024, 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::string why;
+    const int ok = s.save(dir.file("s.stream"), &why);
+    printf("%d %s", ok, why.c_str());
+  });
+  EXPECT_EQ(r.out, "0 cannot write " + dir.file("s.stream") + ": File too large");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(PlayOptionsTest, OnlyTheKnownFormsAreTaken) {
+  using Args = std::vector<const char*>;
+  auto parse = [](const Args& args, PlayOptions* o) {
+    Args argv = {"plateforme"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return o->parse(static_cast<int>(argv.size()), argv.data());
+  };
+  const struct {
+    Args args;
+    PlayOptions::Mode mode;
+    int port;
+  } taken[] = {{{}, PlayOptions::PLAY, 0},
+               {{"--record", "f"}, PlayOptions::PLAY, 0},
+               {{"--replay", "f", "--fast"}, PlayOptions::REPLAY, 0},
+               {{"--host", "65535", "--record", "f"}, PlayOptions::HOST, 65535},
+               {{"--join", "::1:7"}, PlayOptions::JOIN, 7}};
+  for (const auto& row : taken) {
+    PlayOptions o;
+    EXPECT_TRUE(parse(row.args, &o) && o.mode == row.mode && o.port == row.port) << row.args.size();
+  }
+  const Args refused[] = {{"--fast"},
+                          {"--record"},
+                          {"--record", ""},
+                          {"--replay", "f", "--record", "g"},
+                          {"--host", "0"},
+                          {"--host", "65536"},
+                          {"--host", "+5"},
+                          {"--host", "5x"},
+                          {"--join", "h"},
+                          {"--join", ":5"},
+                          {"--host", "5", "--join", "h:5"},
+                          {"-x"}};
+  for (const Args& args : refused) {
+    PlayOptions o;
+    EXPECT_FALSE(parse(args, &o)) << args.back();
+  }
+}
+
+// The real executable on the golden run, on damaged copies of it, and against other data.
+TEST(ReplayTest, TheGoldenRunReplaysIdenticallyAndEveryFaultIsNamed) {
+  TempDir dir;
+  const std::vector<uint8_t> good = readFile(GOLDEN);
+  std::vector<uint8_t> diverging = good;
+  const uint8_t firstCheck[] = {'C', 100, 0, 0, 0};
+  const auto check =
+      std::search(diverging.begin(), diverging.end(), firstCheck, firstCheck + sizeof firstCheck);
+  ASSERT_NE(check, diverging.end());
+  check[sizeof firstCheck] ^= 1;
+  writeFile(dir.file("diverging"), diverging);
+  writeFile(dir.file("cut"), std::vector<uint8_t>(good.begin(), good.end() - 1));
+  ASSERT_EQ(
+      system(("cp " + DATA_DIR + "/* " + dir.path() + " && printf x >>" + dir.file("dirod.map")).c_str()), 0);
+  const struct {
+    std::string in, file, out, err;
+    int status;
+  } rows[] = {
+      {DATA_DIR, GOLDEN, "replay: 753 steps, identical\n", "", 0},
+      {DATA_DIR, dir.file("diverging"), "replay: diverges at step 100\n", "", 1},
+      {DATA_DIR, dir.file("cut"), "",
+       "replay: " + dir.file("cut") + " is damaged at byte " + std::to_string(good.size() - 5) + "\n", 1},
+      {DATA_DIR, dir.file("none"), "",
+       "replay: cannot open " + dir.file("none") + ": No such file or directory\n", 1},
+      {dir.path(), GOLDEN, "", "replay: " + GOLDEN + " was recorded with other data files\n", 1}};
+  for (const auto& row : rows) {
+    const ChildResult r = runInChild([&] {
+      if (chdir(row.in.c_str()) == 0) {
+        execl(GAME_EXECUTABLE, GAME_EXECUTABLE, "--replay", row.file.c_str(), "--fast",
+              static_cast<char*>(nullptr));
+      }
+    });
+    EXPECT_EQ(std::make_tuple(r.exitCode, r.out, r.err),
+              std::make_tuple(row.status, BANNER + row.out, row.err))
+        << row.file;
+  }
+  const ChildResult usage =
+      runInChild([] { execl(GAME_EXECUTABLE, GAME_EXECUTABLE, "--fast", static_cast<char*>(nullptr)); });
+  EXPECT_EQ(std::make_tuple(usage.exitCode, usage.out, usage.err),
+            std::make_tuple(2, std::string(), std::string(PlayOptions::USAGE)));
+}
