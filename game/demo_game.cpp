@@ -19,6 +19,7 @@
 namespace {
 
 const int MUSIC_VOLUME = 100;
+const int NOTICE_Y = 200;  // mid-screen, above the caption
 
 // FNV-1a, 64 bits, over whole numbers as their eight little-endian bytes.
 struct Fnv {
@@ -81,6 +82,13 @@ void DemoGame::quietFrame() {
 
 void DemoGame::show() { demo::showFrame(view, grafbox, font, caption); }
 
+void DemoGame::showNotice(const std::string& text) {
+  std::string line = text;
+  grafbox->put_text(demo::CAPTION_X, NOTICE_Y, &line[0], font, demo::SCREEN_WIDTH, demo::SCREEN_HEIGHT,
+                    demo::SCREEN_WIDTH, demo::SCREEN_HEIGHT);
+  grafbox->copy_virtual_to_screen();
+}
+
 uint64_t DemoGame::stateHash() {
   Fnv h;
   for (int i = 0; i < space->getActifCount(); ++i) {
@@ -94,7 +102,10 @@ uint64_t DemoGame::stateHash() {
       h.add(n);
     }
   }
-  h.add(view->get_xscreen_world());
-  h.add(view->get_yscreen_world());
+  // With two, each side's view follows its own player: not the game's state.
+  if (playerCount_ == 1) {
+    h.add(view->get_xscreen_world());
+    h.add(view->get_yscreen_world());
+  }
   return h.value;
 }

@@ -39,7 +39,11 @@ class DemoGame {
   void quietFrame();
   // What frame() shows after the step: the caption, then the screen.
   void show();
-  // Every actor's type, place, state, animation and frame, and the view.
+  // A line over the frame as it stands, shown at once; the game's state
+  // does not change.
+  void showNotice(const std::string& text);
+  // Every actor's type, place, state, animation and frame; with one
+  // player, the view too.
   uint64_t stateHash();
 
   int playerCount() const { return playerCount_; }

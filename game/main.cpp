@@ -8,6 +8,7 @@
 #include "demo_game.h"
 #include "play_options.h"
 #include "play_session.h"
+#include "two_players.h"
 #include "zel_input_keyboard_sdl.h"
 #include "zel_timer_sdl.h"
 
@@ -40,7 +41,6 @@ int main(int argc, char** argv) {
     case PlayOptions::PLAY:
       return options.record.empty() ? playAtTheKeyboard() : play::record(options.record);
     default:
-      fputs("two players: not yet\n", stderr);
-      return 1;
+      return play::twoPlayers(options);
   }
 }

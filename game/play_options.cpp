@@ -20,8 +20,9 @@ bool parsePort(const std::string& text, int* port) {
 }  // namespace
 
 const char PlayOptions::USAGE[] =
-    "usage: plateforme [--record FILE] [--host PORT | --join HOST:PORT]\n"
-    "       plateforme --replay FILE [--fast]\n";
+    "usage: plateforme [--record FILE]\n"
+    "       plateforme --replay FILE [--fast]\n"
+    "       plateforme --host PORT | --join HOST:PORT [--record FILE] [--replay FILE]\n";
 
 bool PlayOptions::parse(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
@@ -33,8 +34,7 @@ bool PlayOptions::parse(int argc, const char* const* argv) {
       return false;
     } else if (option == "--record" && record.empty()) {
       record = argv[++i];
-    } else if (option == "--replay" && mode == PLAY) {
-      mode = REPLAY;
+    } else if (option == "--replay" && replay.empty()) {
       replay = argv[++i];
     } else if (option == "--host" && mode == PLAY) {
       mode = HOST;
@@ -49,6 +49,8 @@ bool PlayOptions::parse(int argc, const char* const* argv) {
       return false;
     }
   }
-  // A replay records nothing; only a replay can be fast.
+  // Alone, a replay is watched: it records nothing and may be fast. With
+  // two, it is the script of this side's player.
+  if (mode == PLAY && !replay.empty()) mode = REPLAY;
   return mode == REPLAY ? record.empty() : !fast;
 }

@@ -10,7 +10,7 @@ struct PlayOptions {
 
   Mode mode = PLAY;
   std::string record;  // --record FILE: where the game's stream goes at its end
-  std::string replay;  // --replay FILE
+  std::string replay;  // --replay FILE: watched alone, or a script for this side's player
   bool fast = false;   // --fast, with --replay only
   std::string host;    // --join HOST:PORT
   int port = 0;        // --host PORT, --join HOST:PORT

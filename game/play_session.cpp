@@ -70,9 +70,6 @@ int record(const std::string& file) {
   return saveStream(stream, file) ? 0 : 1;
 }
 
-namespace {
-
-// The stream in file, if this game can play it; else says why.
 bool loadPlayable(const std::string& file, InputStream* stream) {
   std::string error;
   if (!InputStream::load(file, stream, &error)) {
@@ -90,8 +87,6 @@ bool loadPlayable(const std::string& file, InputStream* stream) {
   }
   return true;
 }
-
-}  // namespace
 
 int replay(const std::string& file, bool fast) {
   InputStream stream({});

@@ -22,6 +22,10 @@ int record(const std::string& file);
 // goes, showing only its last frame; 0 when every check agrees.
 int replay(const std::string& file, bool fast);
 
+// The stream in file, if this game can play it; else false after saying
+// why ("replay: ...").
+bool loadPlayable(const std::string& file, InputStream* stream);
+
 // Writes stream to file; false after saying why ("record: ...").
 bool saveStream(const InputStream& stream, const std::string& file);
 
