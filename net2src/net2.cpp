@@ -21,8 +21,6 @@ int lastHeapSocket = 0;
 SDLNet_SocketSet socketSet = nullptr;
 SDL_mutex* dataLock = nullptr;
 int dataLocked = 0;
-SDL_cond* dataWait = nullptr;
-int waitForRead = 0;
 std::atomic<int> doneYet{0};
 std::atomic<bool> threadEnded{false};
 
@@ -35,6 +33,11 @@ const Uint32 QUIT_POLL_MS = 1;
 const Uint16 ANY_PORT = 0;
 // SDLNet_UDP_Send's channel for "the packet's own address".
 const int PACKET_ADDRESS_CHANNEL = -1;
+// SDLNet_UDP_GetPeerAddress's channel for the socket's own address.
+const int OWN_ADDRESS_CHANNEL = -1;
+const Uint32 LOOPBACK = 0x7F000001;
+// A wake-up is one byte; anything longer that reaches the send socket is cut.
+const int WAKE_BYTES = 1;
 
 // States in which a socket still has to be closed by its owner.
 const Uint8 OPEN_STATES = readyState | dyingState | addState;
@@ -44,6 +47,11 @@ const Uint8 SENDING_STATES = readyState | addState;
 int freeHeapSocket = 0;
 int initialized = 0;
 UDPsocket udpSendSocket = nullptr;
+// The send socket, watched by the thread, is also where wake-ups go.
+bool wakeReady = false;
+bool wakePending = false;
+IPaddress wakeAddress = {};
+UDPpacket* wakePacket = nullptr;
 // Read by NET2_GetError without the data lock.
 std::atomic<const char*> error{nullptr};
 std::atomic<int> errorSocket{NO_SOCKET};
@@ -102,6 +110,7 @@ void clearRecord(NET2_Socket* r, Uint8 type) {
   r->s.genSocket = nullptr;
   memset(&r->q, 0, sizeof r->q);
   r->inSet = false;
+  r->paused = false;
   r->closePending = false;
 }
 
@@ -173,9 +182,23 @@ const unsigned TCP_TYPES = (1u << TCPServerSocket) | (1u << TCPClientSocket);
 const unsigned CLIENT_TYPE = 1u << TCPClientSocket;
 const unsigned UDP_TYPE = 1u << UDPServerSocket;
 
-void wakeThread() {
-  waitForRead = 0;
-  SDL_CondSignal(dataWait);
+// Back in the watched set once the application has taken something.
+void resume(NET2_Socket* r) {
+  if (!r->paused || r->state != readyState) return;
+  r->paused = false;
+  r->state = addState;
+  wakeThread();
+}
+
+// The send socket watched for wake-ups at its own loopback address; false
+// when select() cannot watch it.
+bool prepareWakeups() {
+  const IPaddress* own = SDLNet_UDP_GetPeerAddress(udpSendSocket, OWN_ADDRESS_CHANNEL);
+  if (own == nullptr || !isWatchable(reinterpret_cast<SDLNet_GenericSocket>(udpSendSocket))) return false;
+  SDLNet_Write32(LOOPBACK, &wakeAddress.host);
+  wakeAddress.port = own->port;
+  wakePacket = SDLNet_AllocPacket(WAKE_BYTES);
+  return wakePacket != nullptr && SDLNet_UDP_AddSocket(socketSet, udpSendSocket) != -1;
 }
 
 // ---- Start and stop ----
@@ -209,14 +232,15 @@ void releaseResources() {
     SDLNet_UDP_Close(udpSendSocket);
     udpSendSocket = nullptr;
   }
-  if (dataWait != nullptr) SDL_DestroyCond(dataWait);
+  SDLNet_FreePacket(wakePacket);
+  wakePacket = nullptr;
+  wakeReady = false;
+  wakePending = false;
   if (sdlNetLock != nullptr) SDL_DestroyMutex(sdlNetLock);
   if (dataLock != nullptr) SDL_DestroyMutex(dataLock);
-  dataWait = nullptr;
   sdlNetLock = nullptr;
   dataLock = nullptr;
   dataLocked = 0;
-  waitForRead = 0;
   processSockets = nullptr;
 }
 
@@ -251,6 +275,7 @@ bool finishOpen(int socket, int refusedSocket) {
   const SDLNet_GenericSocket opened = r->s.genSocket;
   if (opened != nullptr && isWatchable(opened)) {
     r->state = addState;
+    wakeThread();
     return true;
   }
   if (opened != nullptr) closeSdlSocket(r);
@@ -300,6 +325,25 @@ const char* sendDatagram(const IPaddress& to, const char* buf, int len) {
   return sent ? nullptr : UDP_SEND_FAILED;
 }
 
+}  // namespace
+
+// One byte from the send socket to itself, unless one is on its way.
+void wakeThread() {
+  if (!wakeReady || wakePending) return;
+  const char wake = 0;
+  wakePending = sendDatagram(wakeAddress, &wake, WAKE_BYTES) == nullptr;
+}
+
+void takeWakeups() {
+  if (!wakeReady) return;
+  const NetLock net;
+  while (SDLNet_UDP_Recv(udpSendSocket, wakePacket) == 1) {
+  }
+  wakePending = false;
+}
+
+namespace {
+
 // Moves up to len bytes from the front of the buffer to buf; how many.
 int takeBytes(CharQue* q, char* buf, int len) {
   const int copied = std::min(len, static_cast<int>(q->len));
@@ -348,12 +392,13 @@ int NET2_Init() {
   threadEnded = false;
   if ((dataLock = SDL_CreateMutex()) == nullptr) return failInit(CANT_CREATE_MUTEX);
   if ((sdlNetLock = SDL_CreateMutex()) == nullptr) return failInit(CANT_CREATE_MUTEX);
-  if ((dataWait = SDL_CreateCond()) == nullptr) return failInit(CANT_CREATE_COND);
   lastHeapSocket = 0;
   freeHeapSocket = 0;
   std::fill(socketHeap, socketHeap + MAX_SOCKETS, nullptr);
-  if ((socketSet = SDLNet_AllocSocketSet(MAX_SOCKETS)) == nullptr) return failInit(OUT_OF_MEMORY);
+  // One place more for the send socket.
+  if ((socketSet = SDLNet_AllocSocketSet(MAX_SOCKETS + 1)) == nullptr) return failInit(OUT_OF_MEMORY);
   if ((udpSendSocket = SDLNet_UDP_Open(ANY_PORT)) == nullptr) return failInit(CANT_OPEN_UDP_SEND);
+  wakeReady = prepareWakeups();
   if ((processSockets = SDL_CreateThread(PumpNetworkEvents, nullptr)) == nullptr) {
     return failInit(CANT_START_THREAD);
   }
@@ -449,7 +494,7 @@ int NET2_TCPRead(int socket, char* buf, int len) {
   if (!call.held()) return -1;
   NET2_Socket* r = findSocket(socket, CLIENT_TYPE);
   const int copied = r != nullptr && len > 0 ? takeBytes(&r->q.tb, buf, len) : 0;
-  wakeThread();
+  if (copied > 0) resume(r);
   return copied;
 }
 
@@ -497,7 +542,7 @@ UDPpacket* NET2_UDPRead(int socket) {
   if (!call.held()) return nullptr;
   NET2_Socket* r = findSocket(socket, UDP_TYPE);
   UDPpacket* packet = r != nullptr ? takePacket(&r->q.ub) : nullptr;
-  wakeThread();
+  if (packet != nullptr) resume(r);
   return packet;
 }
 

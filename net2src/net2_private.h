@@ -12,9 +12,10 @@ namespace net2 {
 
 // Socket records, and places in the set the thread watches.
 constexpr int MAX_SOCKETS = 1024;
-// Bytes buffered per TCP connection before the thread waits for a read.
+// Bytes buffered per TCP connection; once full, the connection leaves the
+// watched set until the application reads from it.
 constexpr int TCP_BUFFER_BYTES = 1024;
-// Datagrams queued per UDP socket before the thread waits for a read.
+// Datagrams queued per UDP socket; the same once full.
 constexpr int UDP_QUEUE_PACKETS = 256;
 constexpr int NO_SOCKET = -1;
 
@@ -80,6 +81,7 @@ struct NET2_Socket {
     PacketQue ub;
   } q;
   bool inSet;  // the socket is in socketSet
+  bool paused;  // out of socketSet while its buffer or queue is full
   // A failed send has made it die: the thread owes the close event.
   bool closePending;
 };
@@ -91,8 +93,6 @@ extern int lastHeapSocket;
 extern SDLNet_SocketSet socketSet;
 extern SDL_mutex* dataLock;
 extern int dataLocked;  // 1 while the data lock is held
-extern SDL_cond* dataWait;
-extern int waitForRead;  // the thread waits on dataWait for a read
 extern std::atomic<int> doneYet;
 extern std::atomic<bool> threadEnded;
 
@@ -128,6 +128,12 @@ class ScopedLock {
 using DataLock = ScopedLock<lockData, unlockData>;
 // Every call into SDL_net but SDLNet_CheckSockets.
 using NetLock = ScopedLock<lockNet, unlockNet>;
+
+// Ends the thread's wait on its sockets at once (the data lock held): it has
+// work. Without a descriptor to wake it by, the wait ends by itself.
+void wakeThread();
+// In the thread, the data lock held: takes the wake-ups sent so far.
+void takeWakeups();
 
 // Whether select() can watch the socket's descriptor.
 bool isWatchable(SDLNet_GenericSocket socket);

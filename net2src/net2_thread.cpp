@@ -137,6 +137,14 @@ int receiveBytes(NET2_Socket* r) {
   return SDLNet_TCP_Recv(r->s.tcpSocket, q.buf + q.len, TCP_BUFFER_BYTES - q.len);
 }
 
+// Out of the watched set until the application takes from its full buffer
+// or queue; every other socket goes on being served.
+void pause(int socket) {
+  NET2_Socket* r = socketHeap[socket];
+  r->paused = true;
+  if (!leaveSet(r)) sendError(r->type == UDPServerSocket ? CANT_DEL_UDP : CANT_DEL_TCP, socket);
+}
+
 void receiveTcp(int socket) {
   NET2_Socket* r = socketHeap[socket];
   CharQue& q = r->q.tb;
@@ -155,7 +163,7 @@ void receiveTcp(int socket) {
     if (wasEmpty) sendEvent(NET2_TCPRECEIVEEVENT, socket, NO_DATA);
   }
   // The event let the application in: look at the buffer as it is now.
-  if (r->state == readyState && q.len >= TCP_BUFFER_BYTES) waitForRead = 1;
+  if (r->state == readyState && q.len >= TCP_BUFFER_BYTES) pause(socket);
 }
 
 // One datagram in a new packet of udpLen bytes, or null when none came;
@@ -172,10 +180,6 @@ UDPpacket* receiveDatagram(const NET2_Socket* r, bool* noMemory) {
 void receiveUdp(int socket) {
   NET2_Socket* r = socketHeap[socket];
   PacketQue& q = r->q.ub;
-  if (q.length >= UDP_QUEUE_PACKETS) {
-    waitForRead = 1;
-    return;
-  }
   bool noMemory = false;
   while (r->state == readyState && q.length < UDP_QUEUE_PACKETS) {
     UDPpacket* packet = receiveDatagram(r, &noMemory);
@@ -187,6 +191,7 @@ void receiveUdp(int socket) {
     if (wasEmpty) sendEvent(NET2_UDPRECEIVEEVENT, socket, NO_DATA);
   }
   if (noMemory && q.length < UDP_QUEUE_PACKETS) sendError(OUT_OF_MEMORY, socket);
+  if (r->state == readyState && q.length >= UDP_QUEUE_PACKETS) pause(socket);
 }
 
 void serveSocket(int socket) {
@@ -206,23 +211,13 @@ void serveSocket(int socket) {
   }
 }
 
-// A full buffer or queue stops every socket until the application reads.
-// Called with the data lock held, which the wait releases.
-void waitForApplication() {
-  while (waitForRead && !doneYet) {
-    dataLocked = 0;
-    SDL_CondWait(dataWait, dataLock);
-    dataLocked = 1;
-  }
-}
-
 }  // namespace
 
 int PumpNetworkEvents(void*) {
   while (!doneYet) {
     if (SDLNet_CheckSockets(socketSet, CHECK_TIMEOUT_MS) == -1) setError(CHECK_FAILED, NO_SOCKET);
     const DataLock held;
-    waitForApplication();
+    takeWakeups();
     for (int i = 0; i < lastHeapSocket && !doneYet; ++i) serveSocket(i);
   }
   threadEnded = true;
