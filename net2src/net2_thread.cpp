@@ -128,6 +128,8 @@ void acceptConnection(int socket) {
   r->s.tcpSocket = connection;
   r->state = addState;
   sendEvent(NET2_TCPACCEPTEVENT, accepted, server->p.tcpPort);
+  // Its place may come before this pass's: the next one must not wait.
+  wakeThread();
 }
 
 // Receives into the free room of the connection's buffer; SDL_net's result.
