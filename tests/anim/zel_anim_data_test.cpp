@@ -13,7 +13,6 @@
 #include "child_process.h"
 #include "dummy_screen.h"
 #include "gif_peer.h"
-#include "hostile_files.h"
 #include "zel_font.h"
 #include "zel_list_anim_data.h"
 #include "zel_sprite_anim.h"
@@ -327,29 +326,6 @@ TEST(AnimDataTest, AllocationFailuresEndWithTheirMessages) {
     ASSERT_EQ(truncate(path.c_str(), FILE_BYTES), 0);
     const ChildResult r = runInChild([&] { load(path, nullptr, HEADROOM); });
     EXPECT_TRUE(r.exited && r.exitCode == FATAL && r.out == c.out && r.err == c.err) << describe(r);
-  }
-}
-
-TEST(AnimDataTest, HostileFilesEndCleanly) {
-  const int MUTATIONS = 200;
-  const size_t HEADER_BYTES = 40;
-  TempDir dir;
-  writeFile(dir.file("good.spr"), SPR);
-  writeFile(dir.file("good.gif"), featureGif());
-  const EngineMessages messages = {
-      {"erreur d'ouverture du fichier %s\n", "erreur d'ouverture du fichier %s", "extension inconnue:%s\n",
-       "fichier %s non trouv\xe9\n", "le fichier %s n'est pas un GIF valide!\n", "fichier %s corrompu!\n",
-       "impossible d'allouer cette surface\n", "fichier %s a une fin pr\351matur\351e\n",
-       "pas assez de memoire pour allouer la structure DAT "},
-      {"pas assez de memoire pour allouer la frame %d", "erreur de lecture de la frame %d"},
-      {"Attention le timer a un taux de FPS trop faible pour respecter le timing de l'anim %s\n"}};
-  const std::vector<uint8_t> names = bytesOf(dir.file("good.spr") + "\n" + dir.file("good.gif"));
-  for (const auto& good :
-       {std::make_pair("target.spr", SPR), {"target.gif", featureGif()}, {"target.dat", names}}) {
-    const std::string path = dir.file(good.first);
-    const SweepCounts counts = sweepHostileCopies(
-        good.second, path, [&](const Damage&) { load(path); }, messages, MUTATIONS, 1, HEADER_BYTES);
-    EXPECT_GT(counts.refused, 0);
   }
 }
 

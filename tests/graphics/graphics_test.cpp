@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "child_process.h"
 #include "files.h"
-#include "hostile_files.h"
 #include "zel_grafbox_sdl.h"
 #include "zel_input_keyboard_sdl.h"
 #include "zel_input_sdl.h"

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -56,6 +57,23 @@ bool readAll(int outFd, int errFd, std::string* sinks[2], int timeoutMs) {
   return true;
 }
 
+bool matchesFrom(const char* t, const std::string& text, size_t at) {
+  if (*t == '\0') return at == text.size();
+  if (t[0] == '%' && t[1] == 's') {
+    for (size_t end = at;; ++end) {
+      if (matchesFrom(t + 2, text, end)) return true;
+      if (end == text.size() || text[end] == '\n') return false;
+    }
+  }
+  if (t[0] == '%' && t[1] == 'd') {
+    if (at == text.size() || text[at] < '1' || text[at] > '9') return false;
+    size_t end = at + 1;
+    while (end < text.size() && isdigit(static_cast<unsigned char>(text[end]))) ++end;
+    return matchesFrom(t + 2, text, end);
+  }
+  return at < text.size() && text[at] == *t && matchesFrom(t + 1, text, at + 1);
+}
+
 }  // namespace
 
 #ifdef ZEL_COVERAGE
@@ -98,4 +116,8 @@ ChildResult runInChild(const std::function<void()>& body, int timeoutMs) {
 std::string describe(const ChildResult& r) {
   std::string s = r.exited ? "exit " + std::to_string(r.exitCode) : "signal " + std::to_string(r.signal);
   return s + (r.timedOut ? " (timed out)" : "") + "\nstdout: [" + r.out + "]\nstderr: [" + r.err + "]";
+}
+
+bool matchesTemplate(const std::string& text, const std::string& pattern) {
+  return matchesFrom(pattern.c_str(), text, 0);
 }

@@ -40,4 +40,8 @@ void flushCoverage();
 // A readable summary for assertion messages.
 std::string describe(const ChildResult& r);
 
+// Whether a child's text matches pattern, where "%s" is any text within a
+// line and "%d" a number from 1.
+bool matchesTemplate(const std::string& text, const std::string& pattern);
+
 #endif

@@ -7,7 +7,6 @@
 #include <tuple>
 
 #include "dummy_screen.h"
-#include "hostile_files.h"
 #include "tile_files.h"
 #include "world.h"
 #include "zel_path_gravity.h"
@@ -24,9 +23,8 @@ const std::string OPEN_ERROR = "erreur d'ouverture du fichier ";
 const std::string WRITE_ERROR = "erreur d'ecriture dans le fichier ";
 const char DUMP[] = "(0,0,0)(1,0,1)\n(0,1,1)(1,1,1)\n-----------------------------------\n";
 const char NEW_GRID[] = "pas assez de memoire pour allouer la nouvelle MAP ";
-const int FATAL = 255, MUTATIONS = 120, PIXEL_BYTES = 4, TILE_NUMBERS = 65536, GROWTH_LIMIT_KB = 16 * 1024;
-const size_t TLE_SIZE_BYTES = 8, MAP_HEADER_BYTES = 24, CELLS = 30;
-const size_t RECORD_ENDS[] = {29, 66, 111};  // of smallSet's records
+const int FATAL = 255, PIXEL_BYTES = 4, TILE_NUMBERS = 65536, GROWTH_LIMIT_KB = 16 * 1024;
+const size_t CELLS = 30;
 typedef std::set<std::pair<int, int>> Cells;
 typedef std::function<void(ZEL_GrafboxSDL&)> Load;
 
@@ -199,7 +197,7 @@ TEST(TileExitTest, EndingsAreExact) {
   const std::string set = written(dir.file("set.tle"), tiles);
   const std::string empty = written(dir.file("empty.tle"), plainTle(0, 2, {1, 2, 3}, 1));
   const std::string wide = written(dir.file("wide.tle"), plainTle(ZEL_Tile::MAX_SIDE, 1, {1, 2, 3}, 1));
-  const std::string cut = written(dir.file("cut.tle"), {tiles.begin(), tiles.begin() + RECORD_ENDS[0] - 1});
+  const std::string cut = written(dir.file("cut.tle"), {tiles.begin(), tiles.begin() + 28});  // of 29
   const std::string huge = written(dir.file("huge.tle"),  // the largest tile, announced by its header alone
                                    tleRecord(ZEL_Tile::MAX_SIDE, ZEL_Tile::MAX_SIDE, {}, nullptr));
   std::vector<uint8_t> bytes;
@@ -262,31 +260,37 @@ TEST(TileExitTest, EndingsAreExact) {
   }
 }
 
-// Cut sets keep whole records; cut maps read missing cells as tile 0, and need their 24-byte header.
-TEST(TileFuzzTest, DamagedTileSetsAndMapsLoadOrEndWithAMessage) {
+// A cut set keeps its whole records; a cut map needs its 24-byte header and reads the cells past the cut as
+// tile 0.
+TEST(TileCutTest, CutSetsKeepWholeRecordsAndCutMapsTheCellsRead) {
   TempDir dir;
-  const std::vector<uint8_t> map = mapBytes({6, 5, 16, 16, 1, 2, 3, 4, 5}, std::vector<uint16_t>(CELLS, 2));
-  const auto goodSet = written(dir.file("set.tle"), smallSet()), goodMap = written(dir.file("map"), map);
-  const std::string path = dir.file("damaged");
-  const EngineMessages messages = {{READ_ERROR, NON_CONFORMING}, {}, {}};
-  const SweepCounts sets = sweepHostileCopies(smallSet(), path, [&](const Damage& d) {
-    DummyScreen screen;
-    ZEL_TileMap m(path.c_str(), &screen.box);
-    int whole = 0;
-    for (size_t end : RECORD_ENDS) whole += d.length >= end;
-    CHILD_CHECK(!d.cut || m.get_nb_tiles() == whole);
-    if (!d.cut) m.ReadMap(goodMap.c_str());
-  }, messages, MUTATIONS, 20240601, TLE_SIZE_BYTES);
-  const SweepCounts maps = sweepHostileCopies(map, path, [&](const Damage& d) {
-    DummyScreen screen;
-    ZEL_TileMap m(goodSet.c_str(), &screen.box);
-    m.ReadMap(path.c_str());
-    CHILD_CHECK(!d.cut || d.length >= MAP_HEADER_BYTES);
-    for (unsigned i = 0; d.cut && i < CELLS; ++i)  // two bytes a cell
-      CHILD_CHECK(m.getTile(i, 0) == (MAP_HEADER_BYTES + 2 * (i + 1) <= d.length ? 2 : 0));
-  }, messages, MUTATIONS, 19700101, MAP_HEADER_BYTES);
-  EXPECT_TRUE(sets.loaded > 0 && sets.refused > 0 && maps.loaded > 0);
-  EXPECT_GT(maps.refused, static_cast<int>(MAP_HEADER_BYTES));
+  const std::vector<uint8_t> set = smallSet(),
+                             map = mapBytes({6, 5, 16, 16}, std::vector<uint16_t>(CELLS, 2));
+  const std::string path = dir.file("cut"), goodSet = written(dir.file("set.tle"), set);
+  const struct {
+    bool isMap;
+    size_t length;
+    int kept;  // tiles, or cells read (-1: refused)
+  } cuts[] = {{false, 0, 0},  {false, 7, 0},   {false, 28, 0},  {false, 29, 1}, {false, 65, 1},
+              {false, 66, 2}, {false, 110, 2}, {false, 111, 3}, {true, 0, -1},  {true, 23, -1},
+              {true, 24, 0},  {true, 25, 0},   {true, 26, 1},   {true, 83, 29}, {true, 84, 30}};
+  for (const auto& c : cuts) {
+    const std::vector<uint8_t>& whole = c.isMap ? map : set;
+    writeFile(path, {whole.begin(), whole.begin() + c.length});
+    const ChildResult r = runInChild([&] {
+      DummyScreen screen;
+      ZEL_TileMap m((c.isMap ? goodSet : path).c_str(), &screen.box);
+      if (c.isMap) m.ReadMap(path.c_str());
+      std::string cells;
+      for (unsigned i = 0; c.isMap && i < CELLS; ++i) cells += char('0' + m.getTile(i, 0));
+      printf("%s", c.isMap ? cells.c_str() : std::to_string(m.get_nb_tiles()).c_str());
+    });
+    const std::string want = !c.isMap     ? std::to_string(c.kept)
+                             : c.kept < 0 ? NON_CONFORMING
+                                          : std::string(c.kept, '2') + std::string(CELLS - c.kept, '0');
+    EXPECT_TRUE(r.exitCode == (c.kept < 0 ? FATAL : 0) && r.out == want && r.err.empty())
+        << c.isMap << " cut at " << c.length << ": " << describe(r);
+  }
 }
 
 namespace {
