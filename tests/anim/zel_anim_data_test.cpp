@@ -28,12 +28,9 @@ const Rgb NEAR_BLACK = {0, 0, 1};
 
 Rgb pixel(ZEL_Grafbox& screen, ZEL_Surface* frame, int x, int y) {  // of the screen if no frame
   Rgb c;
-  if (frame != nullptr) frame->getPixel(x, y, &c[0], &c[1], &c[2]);
-  if (frame == nullptr) screen.get_pix(x, y, &c[0], &c[1], &c[2]);
+  frame != nullptr ? frame->getPixel(x, y, &c[0], &c[1], &c[2]) : screen.get_pix(x, y, &c[0], &c[1], &c[2]);
   return c;
 }
-
-std::vector<uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
 // Decodes a heap copy of exactly the stream (ASan sees reads past it) into image.
 int decode(const std::vector<uint8_t>& stream, int codeSize, int w, int h, std::vector<uint8_t>& image,

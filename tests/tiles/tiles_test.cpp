@@ -54,11 +54,6 @@ std::vector<uint8_t> smallSet() {
   return bytes;
 }
 
-std::string written(const std::string& path, const std::vector<uint8_t>& bytes) {
-  writeFile(path, bytes);
-  return path;
-}
-
 // Loads the tile set `tle`, then runs f on the map.
 Load onMap(const std::string& tle, const std::function<void(ZEL_TileMap&)>& f) {
   return [=](ZEL_GrafboxSDL& box) { f(*std::make_unique<ZEL_TileMap>(tle.c_str(), &box)); };
@@ -84,7 +79,7 @@ struct Ending {
 class TileMapTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m.reset(new ZEL_TileMap(written(dir.file("set.tle"), set).c_str(), &screen.box));
+    m.reset(new ZEL_TileMap(writeFile(dir.file("set.tle"), set).c_str(), &screen.box));
     m->setMap(COLUMNS, ROWS, 0);
   }
   std::vector<int> allTiles() {  // read linearly along row 0
@@ -103,7 +98,7 @@ class TileMapTest : public ::testing::Test {
 // Bytes survive setImage given twice; new grids clear the header; edits off the grid do nothing.
 TEST_F(TileMapTest, WriteThenReadKeepsEveryByteAndEditsFollowTheEdges) {
   const auto grid = mapBytes({3, 2, CELL, CELL, 11, 12, 13, 0xA1B2C3D4, 14}, {2, 1, 2, 0, 2, 1});
-  m->ReadMap(written(dir.file("grid.map"), grid).c_str());
+  m->ReadMap(writeFile(dir.file("grid.map"), grid).c_str());
   ZEL_Surface* image = screen.box.getSurface(2, 1);
   for (int x = 0; x < 2; ++x) image->setPixel(x, 0, RED[0], RED[1], RED[2]);
   for (int round = 0; round < 2; ++round) m->getCorrespondance(0)->setImage(image, 0, 0, 0, 0, 1);
@@ -194,15 +189,15 @@ TEST(TileExitTest, EndingsAreExact) {
   TempDir dir;
   const std::vector<uint8_t> tiles = smallSet();
   const std::string missing = dir.file("missing"), noDir = dir.file("no/such"), many = dir.file("many.map");
-  const std::string set = written(dir.file("set.tle"), tiles);
-  const std::string empty = written(dir.file("empty.tle"), plainTle(0, 2, {1, 2, 3}, 1));
-  const std::string wide = written(dir.file("wide.tle"), plainTle(ZEL_Tile::MAX_SIDE, 1, {1, 2, 3}, 1));
-  const std::string cut = written(dir.file("cut.tle"), {tiles.begin(), tiles.begin() + 28});  // of 29
-  const std::string huge = written(dir.file("huge.tle"),  // the largest tile, announced by its header alone
-                                   tleRecord(ZEL_Tile::MAX_SIDE, ZEL_Tile::MAX_SIDE, {}, nullptr));
+  const std::string set = writeFile(dir.file("set.tle"), tiles);
+  const std::string empty = writeFile(dir.file("empty.tle"), plainTle(0, 2, {1, 2, 3}, 1));
+  const std::string wide = writeFile(dir.file("wide.tle"), plainTle(ZEL_Tile::MAX_SIDE, 1, {1, 2, 3}, 1));
+  const std::string cut = writeFile(dir.file("cut.tle"), {tiles.begin(), tiles.begin() + 28});  // of 29
+  const std::string huge = writeFile(dir.file("huge.tle"),  // the largest tile, announced by its header alone
+                                     tleRecord(ZEL_Tile::MAX_SIDE, ZEL_Tile::MAX_SIDE, {}, nullptr));
   std::vector<uint8_t> bytes;
   for (int n = 0; n <= TILE_NUMBERS; ++n) appendBytes(bytes, plainTle(1, 1, {1, 2, 3}, 1));
-  const std::string manyTle = written(dir.file("many.tle"), bytes);
+  const std::string manyTle = writeFile(dir.file("many.tle"), bytes);
   std::vector<Ending> endings = {
       {[&](ZEL_GrafboxSDL& b) { ZEL_Tile(&b).ReadTle(missing.c_str()); }, OPEN_ERROR + missing},
       {[&](ZEL_GrafboxSDL& b) { ZEL_Tile(&b).ReadTle(wide.c_str()); }, "", "", 0},
@@ -234,7 +229,7 @@ TEST(TileExitTest, EndingsAreExact) {
   for (const auto& s : sides) {
     bytes = tleRecord(s[0], s[1], {0, 0, 0, 0, 1}, nullptr);
     bytes.resize(bytes.size() + over * PIXEL_BYTES);
-    const std::string path = written(dir.file(std::to_string(endings.size()) + ".tle"), bytes);
+    const std::string path = writeFile(dir.file(std::to_string(endings.size()) + ".tle"), bytes);
     endings.push_back({[path](ZEL_GrafboxSDL& b) { ZEL_Tile(&b).ReadTle(path.c_str()); }, READ_ERROR});
   }
   const std::pair<MapHeader, int> headers[] = {  // at and past the limits; refused rows name tile 3
@@ -244,16 +239,16 @@ TEST(TileExitTest, EndingsAreExact) {
       {{2, 0, 16, 16}, FATAL},      {{2, 2, 0, 16}, FATAL},        {{1, 1, 16, INT32_MIN}, FATAL},
       {{3, 1, 16, 16}, FATAL}};
   for (const auto& h : headers) {
-    const std::string path = written(dir.file(std::to_string(endings.size()) + ".map"),
-                                     mapBytes(h.first, {0, 2, uint16_t(h.second ? 3 : 1)}));
+    const std::string path = writeFile(dir.file(std::to_string(endings.size()) + ".map"),
+                                       mapBytes(h.first, {0, 2, uint16_t(h.second ? 3 : 1)}));
     endings.push_back({onMap(set, [path](ZEL_TileMap& m) { m.ReadMap(path.c_str()); }),
                        h.second ? NON_CONFORMING : "", "", h.second});
   }
   // Cut sets keep their whole records (of 29, 37 and 45 bytes); cut maps need their header and read the
   // cells past the cut as tile 0.
   auto cutCopy = [&](const std::vector<uint8_t>& whole, size_t length, const char* suffix) {
-    return written(dir.file(std::to_string(endings.size()) + suffix),
-                   {whole.begin(), whole.begin() + length});
+    return writeFile(dir.file(std::to_string(endings.size()) + suffix),
+                     {whole.begin(), whole.begin() + length});
   };
   for (const auto& [length, kept] :
        {std::pair<size_t, int>{0, 0}, {7, 0}, {28, 0}, {29, 1}, {66, 2}, {110, 2}, {111, 3}})

@@ -171,9 +171,9 @@ TEST(ZeltoolImportTest, EveryEncodingGivesTheSameLevelAndItsPixels) {
   };
   std::vector<uint8_t> firstTle, firstMap;
   for (const std::string& data : encodings) {
-    const std::string text = mapXml(4, 2, tilesetXml("tiles.png") + layerXml("ground", data));
-    writeFile(dir.file("level.tmx"), std::vector<uint8_t>(text.begin(), text.end()));
-    importAndRender(dir, dir.file("level.tmx"));
+    importAndRender(dir,
+                    writeFile(dir.file("level.tmx"),
+                              bytesOf(mapXml(4, 2, tilesetXml("tiles.png") + layerXml("ground", data)))));
     if (firstTle.empty()) firstTle = readFile(dir.file("out.tle")), firstMap = readFile(dir.file("out.map"));
     EXPECT_EQ(readFile(dir.file("out.tle")), firstTle) << data;
     EXPECT_EQ(readFile(dir.file("out.map")), firstMap) << data;
@@ -198,9 +198,9 @@ TEST(ZeltoolImportTest, EveryEncodingGivesTheSameLevelAndItsPixels) {
   // A tileset's offset of whole cells moves its tiles: tile 1 of cell 0 lands in cell (1, 1).
   std::string shifted = tilesetXml("tiles.png");
   shifted.insert(shifted.find("<image"), "<tileoffset x=\"2\" y=\"2\"/>");
-  const std::string offset = mapXml(4, 2, shifted + layerXml("ground", csv({1, 0, 0, 0, 0, 0, 0, 0})));
-  writeFile(dir.file("offset.tmx"), std::vector<uint8_t>(offset.begin(), offset.end()));
-  const RgbaImage moved = importAndRender(dir, dir.file("offset.tmx"));
+  const RgbaImage moved = importAndRender(
+      dir, writeFile(dir.file("offset.tmx"),
+                     bytesOf(mapXml(4, 2, shifted + layerXml("ground", csv({1, 0, 0, 0, 0, 0, 0, 0}))))));
   expectPixel(moved, 0, 0, CLEAR);
   expectPixel(moved, TILE, TILE, R);
 }
@@ -213,8 +213,7 @@ TEST(ZeltoolImportTest, LayersOpacityAndFlipsMatchTiledsOwnRendering) {
   TempDir dir;
   writeBmp(dir.file("tiles.bmp"), tileImage());
   writePalettePng(dir.file("second.png"), tileImage());
-  const std::string second = "<?xml version=\"1.0\"?>" + tilesetXml("second.png");
-  writeFile(dir.file("second.tsx"), std::vector<uint8_t>(second.begin(), second.end()));
+  writeFile(dir.file("second.tsx"), bytesOf("<?xml version=\"1.0\"?>" + tilesetXml("second.png")));
   const std::string level = mapXml(
       4, 2,
       tilesetXml("tiles.bmp") + "<tileset firstgid=\"5\" source=\"second.tsx\"/>" +
@@ -223,8 +222,7 @@ TEST(ZeltoolImportTest, LayersOpacityAndFlipsMatchTiledsOwnRendering) {
           "</group>" + layerXml("Collision", csv({0, 0, 0, 0, 1, 0, 0, 0})) +
           "<objectgroup name=\"things\"/>",
       " backgroundcolor=\"#336699\"");
-  writeFile(dir.file("level.tmx"), std::vector<uint8_t>(level.begin(), level.end()));
-  const RgbaImage ours = importAndRender(dir, dir.file("level.tmx"));
+  const RgbaImage ours = importAndRender(dir, writeFile(dir.file("level.tmx"), bytesOf(level)));
   const ChildResult tiled = runInChild([&] {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     execlp("tmxrasterizer", "tmxrasterizer", "--hide-layer", "Collision", dir.file("level.tmx").c_str(),
@@ -288,7 +286,7 @@ TEST(ZeltoolImportTest, BadInputsAreRefusedWithoutTouchingTheOutputs) {
   const std::vector<uint8_t> png = readFile(dir.file("tiles.png"));
   writeFile(dir.file("cut.png"), std::vector<uint8_t>(png.begin(), png.begin() + png.size() / 2));
   for (const auto& c : cases) {
-    writeFile(dir.file("level.tmx"), std::vector<uint8_t>(c.first.begin(), c.first.end()));
+    writeFile(dir.file("level.tmx"), bytesOf(c.first));
     writeFile(dir.file("out.tle"), {'k', 'e', 'e', 'p'});
     const ChildResult r =
         zeltool({"import", dir.file("level.tmx"), dir.file("out.tle"), dir.file("out.map")});
@@ -316,8 +314,7 @@ TEST(ZeltoolExportTest, ExportThenImportGivesBackTheSameBytes) {
   const std::string level = mapXml(4, 2,
                                    tilesetXml("tiles.png") + layerXml("ground", csv(FLIPS)) +
                                        layerXml("top", csv(LAYER), " opacity=\"0.6\""));
-  writeFile(dir.file("level.tmx"), std::vector<uint8_t>(level.begin(), level.end()));
-  importAndRender(dir, dir.file("level.tmx"));
+  importAndRender(dir, writeFile(dir.file("level.tmx"), bytesOf(level)));
   // The .map header's attribute fields (bytes 16 to 23) travel as map properties.
   std::vector<uint8_t> map = readFile(dir.file("out.map"));
   const uint8_t header[] = {1, 2, 3, 0x44, 0x33, 0x22, 0x11, 5};
