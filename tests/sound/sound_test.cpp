@@ -160,9 +160,12 @@ TEST_F(Sound, BoxStreamCarriesTheToneScaledByDistanceAndLoopedMusicUntilStopped)
 
 TEST_F(Sound, BoxFailuresPrintTheirMessageAndExit) {
   const std::string missing = dir.file("no%s%n.wav");  // printed as it is
+  const std::vector<uint8_t> wav = wavBytes(60);
+  const std::string cut = writeFile(dir.file("cut.wav"), {wav.begin(), wav.begin() + 43});  // in the header
   const struct { const char* driver; std::string file, out; } cases[] = {
       {"nosuchdriver", "", "echec de l'initialisation de la carte son\n"},
-      {"dummy", missing, "cannot load this sample: " + missing + "\n"}};
+      {"dummy", missing, "cannot load this sample: " + missing + "\n"},
+      {"dummy", cut, "cannot load this sample: " + cut + "\n"}};
   for (const auto& c : cases) {
     const ChildResult r = runInChild([&] {
       setenv("SDL_AUDIODRIVER", c.driver, 1);
