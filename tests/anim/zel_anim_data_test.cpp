@@ -9,9 +9,9 @@
 #include <memory>
 #include <random>
 
-#include "anim_files.h"
 #include "child_process.h"
 #include "dummy_screen.h"
+#include "engine_files.h"
 #include "gif_peer.h"
 #include "zel_font.h"
 #include "zel_list_anim_data.h"

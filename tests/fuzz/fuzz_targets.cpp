@@ -8,14 +8,13 @@
 #include <memory>
 #include <set>
 
-#include "anim_files.h"
 #include "command.h"
 #include "dummy_screen.h"
+#include "engine_files.h"
 #include "fsound.h"
 #include "level_builder.h"
 #include "loaded_files.h"
 #include "rgba_image.h"
-#include "tile_files.h"
 #include "tmx_map.h"
 #include "tool_error.h"
 #include "zel_anim_data.h"

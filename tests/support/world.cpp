@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "anim_files.h"
-#include "tile_files.h"
+#include "engine_files.h"
 
 const int DEPTH = 32;
 const unsigned RATE = 100;

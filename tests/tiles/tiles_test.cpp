@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "dummy_screen.h"
-#include "tile_files.h"
+#include "engine_files.h"
 #include "world.h"
 #include "zel_path_gravity.h"
 #include "zel_tile.h"

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "anim_files.h"
 #include "child_process.h"
+#include "engine_files.h"
 #include "files.h"
 #include "loaded_files.h"
 #include "rgba_image.h"
