@@ -1,6 +1,5 @@
-// Every committed fuzzing input, replayed in a child: an engine reader
-// loads it in silence or ends the engine's way (status 255) with exactly
-// one of its messages; zeltool loads or refuses it; never a signal, a
+// Every committed fuzzing input, replayed in a child: an engine reader loads it in silence or ends the
+// engine's way (status 255) with exactly one of its messages; zeltool loads or refuses it; never a signal, a
 // sanitizer report or a hang.
 #include <gtest/gtest.h>
 
@@ -19,9 +18,8 @@ namespace {
 const int FATAL = 255;
 const int LIMIT_MS = 10000;
 
-// The messages a refused file may end with, as templates (see
-// matchesTemplate); any number of whole `warnings` lines may come first on
-// standard output, on a load or a refusal.
+// The messages a refused file may end with, as templates (see matchesTemplate); any number of whole
+// `warnings` lines may come first on standard output, on a load or a refusal.
 struct Messages {
   std::vector<std::string> out, err, warnings;
 };
@@ -48,8 +46,8 @@ bool matchesOne(const std::string& text, const std::vector<std::string>& pattern
   return false;
 }
 
-// Why a child's ending is neither a silent load nor one message of m (any
-// output when m is null); empty when it is.
+// Why a child's ending is neither a silent load nor one message of m (any output when m is null); empty when
+// it is.
 std::string badEnding(const ChildResult& r, const Messages* m) {
   if (r.timedOut) return "timed out";
   if (!r.exited) return "killed by signal " + std::to_string(r.signal);

@@ -1,5 +1,5 @@
-// zeltool on hand-made Tiled files: every data encoding, flips, layers,
-// tilesets, hostile inputs, and the pictures Tiled itself draws.
+// zeltool on hand-made Tiled files: every data encoding, flips, layers, tilesets, hostile inputs, and the
+// pictures Tiled itself draws.
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <png.h>
@@ -35,8 +35,8 @@ ChildResult zeltool(const std::vector<std::string>& args) {
   });
 }
 
-// Tile 1 is R G / B W; tile 2 is half-yellow, clear / black, cyan. The
-// image has a margin and spacing of 1 in magenta, the trans colour.
+// Tile 1 is R G / B W; tile 2 is half-yellow, clear / black, cyan. The image has a margin and spacing of 1 in
+// magenta, the trans colour.
 RgbaImage tileImage() {
   RgbaImage image(7, 4);
   for (int i = 0; i < 7 * 4; ++i) memcpy(image.at(i % 7, i / 7), MAGENTA, 4);
@@ -183,8 +183,8 @@ TEST(ZeltoolImportTest, EveryEncodingGivesTheSameLevelAndItsPixels) {
   const RgbaImage image = importAndRender(dir, dir.file("level.tmx.gz"));
   EXPECT_EQ(readFile(dir.file("out.tle")), firstTle);
   ASSERT_EQ(image.width, 8);
-  // Tile 2: half alpha counts as covered, its clear pixel keys out, and
-  // its black becomes the nearest colour the engine draws; empty cells stay clear.
+  // Tile 2: half alpha counts as covered, its clear pixel keys out, and its black becomes the nearest colour
+  // the engine draws; empty cells stay clear.
   const uint8_t YELLOW[4] = {255, 255, 0, 255}, NEAR_BLACK[4] = {0, 0, 1, 255};
   const struct {
     int x, y;
@@ -205,10 +205,9 @@ TEST(ZeltoolImportTest, EveryEncodingGivesTheSameLevelAndItsPixels) {
   expectPixel(moved, TILE, TILE, R);
 }
 
-// Tiled's tmxrasterizer draws the reference: two tilesets (a BMP, and an
-// external one with a palette PNG with transparency; a gap of global ids between them),
-// a group with opacity over a flipped layer, a collision layer that is not
-// drawn, an object layer, over the map's background colour.
+// Tiled's tmxrasterizer draws the reference: two tilesets (a BMP, and an external one with a palette PNG with
+// transparency; a gap of global ids between them), a group with opacity over a flipped layer, a collision
+// layer that is not drawn, an object layer, over the map's background colour.
 TEST(ZeltoolImportTest, LayersOpacityAndFlipsMatchTiledsOwnRendering) {
   TempDir dir;
   writeBmp(dir.file("tiles.bmp"), tileImage());
@@ -246,8 +245,8 @@ TEST(ZeltoolImportTest, LayersOpacityAndFlipsMatchTiledsOwnRendering) {
   }
 }
 
-// Each bad input ends with status 1 and one line naming the file and the
-// element, leaves no output nor temporary file, and keeps what was there.
+// Each bad input ends with status 1 and one line naming the file and the element, leaves no output nor
+// temporary file, and keeps what was there.
 TEST(ZeltoolImportTest, BadInputsAreRefusedWithoutTouchingTheOutputs) {
   TempDir dir;
   const std::string F = dir.file("level.tmx") + ": ";
@@ -328,8 +327,8 @@ TEST(ZeltoolExportTest, ExportThenImportGivesBackTheSameBytes) {
   ASSERT_EQ(imported.exitCode, 0) << describe(imported);
   EXPECT_EQ(readFile(dir.file("back.tle")), readFile(dir.file("out.tle")));
   EXPECT_EQ(readFile(dir.file("back.map")), readFile(dir.file("out.map")));
-  // Tile 2 blocks: cells holding it are outlined in red; the others keep
-  // their colours (here G at 0.6 over R).
+  // Tile 2 blocks: cells holding it are outlined in red; the others keep their colours (here G at 0.6 over
+  // R).
   const ChildResult drawn = zeltool({"render", dir.file("back.tle"), dir.file("back.map"), dir.file("c.png"),
                                      "--collision", "--scale", "3"});
   ASSERT_EQ(drawn.exitCode, 0) << describe(drawn);
@@ -340,8 +339,8 @@ TEST(ZeltoolExportTest, ExportThenImportGivesBackTheSameBytes) {
   expectPixel(collision, 2, 2, GREEN_OVER_RED);  // inside the scaled corner pixel
 }
 
-// info describes the game's own files, and names the byte where each cut one
-// goes wrong, going on through the list and ending with status 1.
+// info describes the game's own files, and names the byte where each cut one goes wrong, going on through the
+// list and ending with status 1.
 TEST(ZeltoolInfoTest, GoodFilesAreDescribedAndCutOnesNamedAtTheirByte) {
   const std::string data = GAME_DATA_DIR;
   const ChildResult good = zeltool({"info", data + "/dirod.map", "--tle", data + "/dirod.tle",
@@ -397,8 +396,8 @@ TEST(ZeltoolSpriteTest, SprThroughGifAndPngGivesBackTheSameBytes) {
   }
 }
 
-// A sheet with a margin and spacing: partly transparent pixels are refused
-// unless a threshold cuts them; a key colour; per-frame delays of a GIF.
+// A sheet with a margin and spacing: partly transparent pixels are refused unless a threshold cuts them; a
+// key colour; per-frame delays of a GIF.
 TEST(ZeltoolSpriteTest, SheetsAreCutAsToldAndMixedGifsWarn) {
   TempDir dir;
   writePng(dir.file("rgba.png"), tileImage());
