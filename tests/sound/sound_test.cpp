@@ -9,13 +9,10 @@
 #include "files.h"
 #include "zel_sound_box_fmod.h"
 
-const int RATE_HZ = 44100;
-const int STEREO = 2;
-const int CHANNELS = 32;  // the sound box's
-const int AMPLITUDE = 8000;
-const int PERIOD = 100;  // frames: 441 Hz at RATE_HZ, so loops join cleanly
+const int RATE_HZ = 44100, STEREO = 2, AMPLITUDE = 8000, LIMIT_MS = 3000;
+const int CHANNELS = 32;       // the sound box's
+const int PERIOD = 100;        // frames: 441 Hz at RATE_HZ, so loops join cleanly
 const int TONE_FRAMES = 8800;  // 200 ms
-const int LIMIT_MS = 3000;
 
 static int16_t toneAt(size_t frame) {
   return static_cast<int16_t>(std::lround(AMPLITUDE * std::sin(2 * M_PI * (frame % PERIOD) / PERIOD)));
