@@ -212,21 +212,17 @@ void capDataAbove(int64_t headroom) {
   CHILD_CHECK(heldKib > 0 && setrlimit(RLIMIT_DATA, &cap) == 0);
 }
 
-// Loads as the game does: a .dat as a list, else an animation, then `then`. A .spr gets a data cap
-// well below a 4096 x 4096 frame: allocating for frames the file cannot hold fails. With headroom, the
-// cap is that much above what the process holds once the screen is open.
+// Loads as the game does: a .dat as a list, else an animation, then `then`. A .spr, or a file given a
+// headroom, loads with its data capped that much (16 MiB for a .spr) above what the process holds: well
+// below a 4096 x 4096 frame, so allocating for frames the file cannot hold fails.
 void load(const std::string& path, const Then& then = nullptr, int64_t headroom = 0) {
   DummyScreen s;
   if (path.find(".dat") != std::string::npos) {
     new ZEL_ListAnimData(path.c_str(), &s.box, &s.timer);  // lists live as long as the process
     return;
   }
-  const rlimit CAP = {100 << 20, 100 << 20};
-  if (CAN_CAP_MEMORY && headroom > 0) {
-    capDataAbove(headroom);
-  } else if (CAN_CAP_MEMORY && path.find(".spr") != std::string::npos) {
-    setrlimit(RLIMIT_DATA, &CAP);
-  }
+  if (CAN_CAP_MEMORY && (headroom > 0 || path.find(".spr") != std::string::npos))
+    capDataAbove(headroom > 0 ? headroom : 16 << 20);
   ZEL_AnimData a(path.c_str(), &s.box, &s.timer);
   if (then) then(a, s.box);
 }
