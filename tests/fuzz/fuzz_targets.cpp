@@ -8,14 +8,13 @@
 #include <memory>
 #include <set>
 
-#include "anim_files.h"
 #include "command.h"
 #include "dummy_screen.h"
+#include "engine_files.h"
 #include "fsound.h"
 #include "level_builder.h"
 #include "loaded_files.h"
 #include "rgba_image.h"
-#include "tile_files.h"
 #include "tmx_map.h"
 #include "tool_error.h"
 #include "zel_anim_data.h"
@@ -34,9 +33,8 @@ const int SAMPLES_BEFORE_RESTART = 16;
 const size_t LZW_HEADER_BYTES = 3;  // code size, width, height
 const int LZW_MAX_SIDE = 64;
 
-// The screen, the sound layer and the working folder ZEL_FUZZ_DIR names,
-// filled with the files the readers find beside their input; made once
-// per process, kept to its end.
+// The screen, the sound layer and the working folder ZEL_FUZZ_DIR names, filled with the files the readers
+// find beside their input; made once per process, kept to its end.
 struct Bench {
   DummyScreen screen;
 
@@ -74,9 +72,8 @@ std::string asFile(const char* name, const uint8_t* data, size_t size) {
 }
 
 #ifdef ZEL_FUZZING
-// The streams open now (fopen and fclose are wrapped at link time): a
-// refused load may leave some open, which the end of the process would
-// have closed.
+// The streams open now (fopen and fclose are wrapped at link time): a refused load may leave some open, which
+// the end of the process would have closed.
 std::set<FILE*>& openStreams() {
   static std::set<FILE*>* streams = new std::set<FILE*>();
   return *streams;
@@ -103,8 +100,7 @@ extern "C" int __wrap_fclose(FILE* f) {
 
 namespace {
 
-// Runs a load; the engine's refusal ends it in fuzzing builds (true), the
-// process elsewhere.
+// Runs a load; the engine's refusal ends it in fuzzing builds (true), the process elsewhere.
 template <class Load>
 bool refused(Load load) {
 #ifdef ZEL_FUZZING
@@ -184,8 +180,8 @@ void releaseAll(ZEL_AnimData** anims, int count) {
   delete[] anims;
 }
 
-// Read into a list first made from one good animation, so that what a
-// refused list holds can still be given back.
+// Read into a list first made from one good animation, so that what a refused list holds can still be given
+// back.
 void fuzzDat(const uint8_t* data, size_t size) {
   const std::string path = asFile("fuzz.dat", data, size);
   asFile("one.dat", reinterpret_cast<const uint8_t*>("a.spr"), sizeof "a.spr" - 1);

@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-// One reader under fuzzing: it takes any bytes as its file and either
-// loads them, or refuses them the engine's way (its message, then the
-// end of the process, or in fuzzing builds a thrown ZEL_FatalStop), or a
+// One reader under fuzzing: it takes any bytes as its file and either loads them, or refuses them the
+// engine's way (its message, then the end of the process, or in fuzzing builds a thrown ZEL_FatalStop), or a
 // zeltool error. Anything else is a fault.
 struct FuzzTarget {
   const char* name;  // also the corpus folder's name

@@ -10,10 +10,7 @@
 
 const int EVENT_LIMIT_MS = 3000;  // longest wait for an event that must come
 const int QUIET_MS = 150;         // how long "no event" is watched for
-const int TCP_BUFFER_BYTES = 1024;
-const int UDP_QUEUE_PACKETS = 256;
-const int MAX_SOCKETS = 1024;
-const int MAX_UDP_BYTES = 65535;
+const int TCP_BUFFER_BYTES = 1024, UDP_QUEUE_PACKETS = 256, MAX_SOCKETS = 1024, MAX_UDP_BYTES = 65535;
 
 bool startLayer() {
   setenv("SDL_VIDEODRIVER", "dummy", 1);  // SDL's event queue needs video, not a window
@@ -23,12 +20,7 @@ bool startLayer() {
 class Net2Test : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(startLayer()) << SDL_GetError(); }
-  void TearDown() override {
-    NET2_Quit();
-    SDLNet_Quit();
-    FE_Quit();
-    SDL_Quit();
-  }
+  void TearDown() override { NET2_Quit(), SDLNet_Quit(), FE_Quit(), SDL_Quit(); }
 };
 
 // Network events until one of this kind on this socket (true) or a pause.
@@ -53,10 +45,7 @@ void fillSdlQueue() {
 
 // Inactive queue refused, init-quit-init under the broadcast, a push behind the queue's back, many pushers.
 TEST(EventQueueTest, RefusesInactiveAndKeepsEveryEventInOrderAfterInitQuitInit) {
-  const int CYCLES = 40;
-  const int TIMER_PERIOD_MS = 10;
-  const int PUSHERS = 4;
-  const int EVENTS_EACH = 1000;  // far beyond SDL's queue
+  const int CYCLES = 40, TIMER_PERIOD_MS = 10, PUSHERS = 4, EVENTS_EACH = 1000;  // far beyond SDL's queue
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   ASSERT_EQ(SDL_Init(SDL_INIT_TIMER), 0) << SDL_GetError();  // without video, SDL's queue is inactive
   ASSERT_EQ(FE_Init(), 0);
@@ -103,9 +92,8 @@ TEST(EventQueueTest, RefusesInactiveAndKeepsEveryEventInOrderAfterInitQuitInit) 
 // A full queue or buffer pauses its own socket until read, and no other; a failed send's close event
 // comes from the thread.
 TEST_F(Net2Test, FullQueuesPauseOnlyTheirSocketAndAFailedSendStillCloses) {
-  const int BATCH = 25;
-  const Uint32 BATCH_PAUSE_MS = 15;  // lets the thread empty the kernel's queue
-  const int SENT = 3000;  // more than two buffers
+  const int BATCH = 25, SENT = 3000;        // SENT: more than two buffers
+  const Uint32 BATCH_PAUSE_MS = 15;         // lets the thread empty the kernel's queue
   const std::string payload(1 << 20, 's');  // more than a reset connection takes
   std::vector<int> fds;
   const std::vector<int> c = acceptClients(3, &fds, EVENT_LIMIT_MS);
@@ -229,8 +217,5 @@ TEST(Net2RecordsTest, The1025thSocketIsRefusedAndAFreedNumberIsReused) {
 }
 
 TEST_F(Net2Test, ManyClientsStreamEveryByteInOrder) {
-  const size_t CLIENTS = 8;
-  const size_t BYTES_EACH = 64 * 1024;
-  const int LIMIT_MS = 5000;
-  EXPECT_EQ(runNet2Load(CLIENTS, BYTES_EACH, LIMIT_MS), "");
+  EXPECT_EQ(runNet2Load(8, 64 * 1024, 5000), "");  // clients, bytes each, time limit
 }

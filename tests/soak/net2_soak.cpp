@@ -1,7 +1,6 @@
-// The network layer for a set time: rounds of plain clients connecting to a
-// layer server, streaming bytes it reads and checks, and closing. Fails on
-// a changed byte, on socket records that keep growing, or on a descriptor
-// left open after a round.
+// The network layer for a set time: rounds of plain clients connecting to a layer server, streaming bytes it
+// reads and checks, and closing. Fails on a changed byte, on socket records that keep growing, or on a
+// descriptor left open after a round.
 //   net2_soak MINUTES
 #include <dirent.h>
 

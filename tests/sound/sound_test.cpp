@@ -7,16 +7,12 @@
 
 #include "child_process.h"
 #include "files.h"
-#include "hostile_files.h"
 #include "zel_sound_box_fmod.h"
 
-const int RATE_HZ = 44100;
-const int STEREO = 2;
-const int CHANNELS = 32;  // the sound box's
-const int AMPLITUDE = 8000;
-const int PERIOD = 100;  // frames: 441 Hz at RATE_HZ, so loops join cleanly
+const int RATE_HZ = 44100, STEREO = 2, AMPLITUDE = 8000, LIMIT_MS = 3000;
+const int CHANNELS = 32;       // the sound box's
+const int PERIOD = 100;        // frames: 441 Hz at RATE_HZ, so loops join cleanly
 const int TONE_FRAMES = 8800;  // 200 ms
-const int LIMIT_MS = 3000;
 
 static int16_t toneAt(size_t frame) {
   return static_cast<int16_t>(std::lround(AMPLITUDE * std::sin(2 * M_PI * (frame % PERIOD) / PERIOD)));
@@ -161,9 +157,12 @@ TEST_F(Sound, BoxStreamCarriesTheToneScaledByDistanceAndLoopedMusicUntilStopped)
 
 TEST_F(Sound, BoxFailuresPrintTheirMessageAndExit) {
   const std::string missing = dir.file("no%s%n.wav");  // printed as it is
+  const std::vector<uint8_t> wav = wavBytes(60);
+  const std::string cut = writeFile(dir.file("cut.wav"), {wav.begin(), wav.begin() + 43});  // in the header
   const struct { const char* driver; std::string file, out; } cases[] = {
       {"nosuchdriver", "", "echec de l'initialisation de la carte son\n"},
-      {"dummy", missing, "cannot load this sample: " + missing + "\n"}};
+      {"dummy", missing, "cannot load this sample: " + missing + "\n"},
+      {"dummy", cut, "cannot load this sample: " + cut + "\n"}};
   for (const auto& c : cases) {
     const ChildResult r = runInChild([&] {
       setenv("SDL_AUDIODRIVER", c.driver, 1);
@@ -171,7 +170,4 @@ TEST_F(Sound, BoxFailuresPrintTheirMessageAndExit) {
     });
     EXPECT_EQ(std::tuple(r.exited, r.exitCode, r.out, r.err), std::tuple(true, 255, c.out, std::string()));
   }
-  // 60 frames of tone, cut everywhere, and 60 copies changed from seed 7, the 44-byte header's sizes too.
-  sweepHostileCopies(wavBytes(60), tone, [&](const Damage&) { ZEL_SoundBoxFMOD().LoadSample(tone.c_str()); },
-                     {{"cannot load this sample: %s\n"}, {}, {}}, 60, 7, 44);
 }

@@ -17,10 +17,9 @@ struct ChildResult {
   std::string err;         // bytes written to standard error
 };
 
-// Runs body in a forked child, reading its standard output and error in
-// full; a body that returns ends with status 0. Leak detection is off in the
-// child: exit paths leave live objects by design. Fork before the parent
-// starts SDL: a child of a threaded parent may deadlock.
+// Runs body in a forked child, reading its standard output and error in full; a body that returns ends with
+// status 0. Leak detection is off in the child: exit paths leave live objects by design. Fork before the
+// parent starts SDL: a child of a threaded parent may deadlock.
 ChildResult runInChild(const std::function<void()>& body, int timeoutMs = 30000);
 
 // In a child body: on a false condition, prints where and exits with 1.
@@ -39,5 +38,8 @@ void flushCoverage();
 
 // A readable summary for assertion messages.
 std::string describe(const ChildResult& r);
+
+// Whether a child's text matches pattern, where "%s" is any text within a line and "%d" a number from 1.
+bool matchesTemplate(const std::string& text, const std::string& pattern);
 
 #endif

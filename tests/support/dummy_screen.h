@@ -6,9 +6,8 @@
 #include "zel_grafbox_sdl.h"
 #include "zel_timer_sdl.h"
 
-// What a loader needs, as the game has it: a true-colour screen on SDL's
-// dummy video driver and a timer at 100 steps a second. For child
-// processes: the parent must not start SDL.
+// What a loader needs, as the game has it: a true-colour screen on SDL's dummy video driver and a timer at
+// 100 steps a second. For child processes: the parent must not start SDL.
 struct DummyScreen {
   static constexpr int SIDE = 64;
   static constexpr int DEPTH = 32;

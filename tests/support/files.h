@@ -31,12 +31,15 @@ class TempDir {
   std::string path_;
 };
 
-// Whole-file writes and reads; a write that fails aborts the test program.
-inline void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+// Whole-file writes (giving back the path) and reads; a write that fails aborts the test program.
+inline const std::string& writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   FILE* f = fopen(path.c_str(), "wb");
   if (f == nullptr || (!bytes.empty() && fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())) abort();
   fclose(f);
+  return path;
 }
+
+inline std::vector<uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
 inline std::vector<uint8_t> readFile(const std::string& path) {
   std::vector<uint8_t> bytes;

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "anim_files.h"
-#include "tile_files.h"
+#include "engine_files.h"
 
 const int DEPTH = 32;
 const unsigned RATE = 100;
@@ -31,7 +30,7 @@ ZEL_ListAnimData* World::list(int w, int h, int x1, int y1, int x2, int y2, int 
   writeFile(stem + ".spr", sprBytes(1, 0, w, h, pixels, {x1, y1, x2 < 0 ? w - 1 : x2, y2 < 0 ? h - 1 : y2}));
   std::string names;
   for (int i = 0; i < count; ++i) names += stem + ".spr\n";
-  writeFile(stem + ".dat", std::vector<uint8_t>(names.begin(), names.end()));
+  writeFile(stem + ".dat", bytesOf(names));
   return new ZEL_ListAnimData((stem + ".dat").c_str(), box, &timer);
 }
 

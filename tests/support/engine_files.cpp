@@ -1,5 +1,4 @@
-#include "anim_files.h"
-
+#include "engine_files.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,6 +12,11 @@ const uint8_t INTERLACED = 0x40;
 const size_t RGB_BYTES = 3;
 
 void put16(std::vector<uint8_t>& out, uint32_t v) { out.insert(out.end(), {uint8_t(v), uint8_t(v >> 8)}); }
+
+void put32(std::vector<uint8_t>& out, uint32_t v) {
+  put16(out, v);
+  put16(out, v >> 16);
+}
 
 // The packed-field bits that announce a table; 0 for none.
 uint8_t tableFlags(const std::vector<uint8_t>& table) {
@@ -28,10 +32,7 @@ std::vector<uint8_t> sprBytes(uint16_t count, uint16_t delay, uint16_t w, uint16
   std::vector<uint8_t> out;
   for (uint16_t v : {count, delay, w, h}) put16(out, v);
   for (const SprRgb& p : pixels) out.insert(out.end(), {p.r, p.g, p.b, 0});
-  for (int32_t v : boxes) {
-    put16(out, static_cast<uint32_t>(v));
-    put16(out, static_cast<uint32_t>(v) >> 16);
-  }
+  for (int32_t v : boxes) put32(out, static_cast<uint32_t>(v));
   return out;
 }
 
@@ -95,3 +96,35 @@ GifBuilder& GifBuilder::raw(const std::vector<uint8_t>& more) {
 }
 
 std::vector<uint8_t> GifBuilder::finish() { return raw({0x3B}).bytes; }
+
+std::vector<uint8_t> tleRecord(int32_t w, int32_t h, const std::array<uint8_t, 5>& attributes,
+                               const std::function<TileRgb(int x, int y)>& colour, uint8_t fourth) {
+  std::vector<uint8_t> out;
+  put32(out, static_cast<uint32_t>(w));
+  put32(out, static_cast<uint32_t>(h));
+  out.insert(out.end(), attributes.begin(), attributes.end());
+  for (int y = 0; colour && y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const TileRgb c = colour(x, y);
+      out.insert(out.end(), {c[0], c[1], c[2], fourth});
+    }
+  return out;
+}
+
+std::vector<uint8_t> plainTle(int32_t w, int32_t h, TileRgb c, uint8_t walkable) {
+  return tleRecord(w, h, {0, 0, 0, 0, walkable}, [c](int, int) { return c; });
+}
+
+std::vector<uint8_t> mapBytes(const MapHeader& h, const std::vector<uint16_t>& cells) {
+  std::vector<uint8_t> out;
+  for (uint32_t v : {h.colonnes, h.lignes, uint32_t(h.largeurTile), uint32_t(h.hauteurTile)}) put32(out, v);
+  out.insert(out.end(), {h.attr0, h.attr1, h.attr2});
+  put32(out, h.attr3);
+  out.push_back(h.attr4);
+  for (uint16_t c : cells) out.insert(out.end(), {uint8_t(c), uint8_t(c >> 8)});
+  return out;
+}
+
+void appendBytes(std::vector<uint8_t>& to, const std::vector<uint8_t>& bytes) {
+  to.insert(to.end(), bytes.begin(), bytes.end());
+}
