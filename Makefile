@@ -60,7 +60,7 @@ build-fuzz: bootstrap
 	CC=clang CXX=clang++ $(CMAKE_CONFIGURE) $(FUZZ_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DZEL_FUZZ=ON -DZEL_BENCH=OFF
 	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target fuzz_tle fuzz_map fuzz_spr fuzz_gif fuzz_lzw \
-	  fuzz_dat fuzz_wav fuzz_tmx fuzz_png fuzz_info
+	  fuzz_dat fuzz_wav fuzz_tmx fuzz_png fuzz_info fuzz_stream
 
 fuzz: build-fuzz
 	scripts/fuzz.sh $(FUZZ_BUILD_DIR)

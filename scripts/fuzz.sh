@@ -11,7 +11,7 @@ root=$(pwd)
 build=$(realpath "$1")
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(tle map spr gif lzw dat wav tmx png info)
+[ ${#targets[@]} -gt 0 ] || targets=(tle map spr gif lzw dat wav tmx png info stream)
 seconds=${FUZZ_SECONDS:-60}
 jobs=${FUZZ_JOBS:-1}
 # A fault: a signal, a sanitizer report, a leak, over 2 s on one input or

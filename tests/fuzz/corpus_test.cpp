@@ -37,7 +37,7 @@ const Messages SILENT = {};  // refuses by its result, never by ending the proce
 // The engine's readers; zeltool's write their own reports and are not listed.
 const std::map<std::string, const Messages*> MESSAGES = {
     {"tle", &TILES},      {"map", &TILES},  {"spr", &ANIMATIONS}, {"gif", &ANIMATIONS},
-    {"dat", &ANIMATIONS}, {"lzw", &SILENT}, {"wav", &SILENT}};
+    {"dat", &ANIMATIONS}, {"lzw", &SILENT}, {"wav", &SILENT}, {"stream", &SILENT}};
 
 bool matchesOne(const std::string& text, const std::vector<std::string>& patterns) {
   for (const std::string& p : patterns) {

@@ -12,6 +12,7 @@
 #include "dummy_screen.h"
 #include "engine_files.h"
 #include "fsound.h"
+#include "input_stream.h"
 #include "level_builder.h"
 #include "loaded_files.h"
 #include "rgba_image.h"
@@ -232,12 +233,26 @@ void fuzzInfo(const uint8_t* data, size_t size) {
   }
 }
 
+// A game's input stream, parsed, then read through to its end.
+void fuzzStream(const uint8_t* data, size_t size) {
+  InputStream stream({});
+  std::string error;
+  if (!InputStream::parse(std::vector<uint8_t>(data, data + size), "fuzz.stream", &stream, &error)) return;
+  InputStream::Reader reader(stream);
+  uint8_t inputs[InputStream::MAX_PLAYERS];
+  InputStream::Check check;
+  for (uint32_t steps = 0; reader.next(inputs); ++steps) {
+    if (reader.checkHere(&check) && check.step != steps + 1) abort();
+  }
+}
+
 }  // namespace
 
 const std::vector<FuzzTarget>& fuzzTargets() {
   static const std::vector<FuzzTarget> targets = {
       {"tle", fuzzTle}, {"map", fuzzMap}, {"spr", fuzzSpr}, {"gif", fuzzGif}, {"lzw", fuzzLzw},
       {"dat", fuzzDat}, {"wav", fuzzWav}, {"tmx", fuzzTmx}, {"png", fuzzPng}, {"info", fuzzInfo},
+      {"stream", fuzzStream},
   };
   return targets;
 }

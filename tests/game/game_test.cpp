@@ -263,19 +263,6 @@ TEST(PlateformeTest, DrawsTheLevelScrollsWithTheViewQuitsOnEscapeAndReplaysWhatW
       << describe(replay);
 }
 
-TEST(PlateformeTest, AMissingFileEndsTheStartWithItsMessage) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"dirod.tle", "erreur d'ouverture du fichier dirod.tle\n"},
-      {"intro.wav", "cannot load this sample: intro.wav\n"}};
-  for (const auto& c : cases) {
-    TempDir dir;
-    ASSERT_TRUE(run("cp " + DATA_DIR + "/* " + dir.path() + " && rm " + dir.file(c.first)));
-    const ChildResult r = runGame(dir.path());
-    EXPECT_EQ(r.exitCode, 255) << describe(r);
-    EXPECT_EQ(r.out, BANNER + c.second);
-  }
-}
-
 // The sound maker on a source: what it wrote, or the message it stops with.
 const struct { const char* source; const char* result; } MAKER_ROWS[] = {
     {"rate 8000\nsound t.wav\nsine 0 0.5 400 400 0.5 flat\nsquare 0.25 0.5 200 800 0.25 fade\n"
