@@ -32,6 +32,9 @@ class LocalInputs {
   LocalInputs(const LocalInputs&) = delete;
   LocalInputs& operator=(const LocalInputs&) = delete;
 
+  // Escape at the keyboard, which a script does not read.
+  bool escapeHeld() { return reader_ == nullptr && game_.keyboard->go_escape(); }
+
   uint8_t next() {
     if (reader_ == nullptr) return HeldInput::sample(*game_.keyboard);
     uint8_t inputs[InputStream::MAX_PLAYERS];
@@ -46,13 +49,13 @@ class LocalInputs {
 // Polls the network until status leaves CONNECTING or step is ready,
 // keeping SDL's queue drained (the network layer waits on a full one) and
 // saying that it waits once it lasts. False when Escape ends the wait.
-bool waitFor(DemoGame& game, Lockstep& net, uint32_t step) {
+bool waitFor(DemoGame& game, Lockstep& net, LocalInputs& local, uint32_t step) {
   const uint32_t start = SDL_GetTicks();
   bool told = false;
   for (net.pump(); net.status() == Lockstep::CONNECTING || (net.status() == Lockstep::PLAYING && !net.ready(step));
        net.pump()) {
     ZEL_InputSDL::getInstance()->updateTable();
-    if (game.keyboard->go_escape()) return false;
+    if (local.escapeHeld()) return false;
     if (!told && SDL_GetTicks() - start >= NOTICE_AFTER_MS) {
       game.showNotice(WAITING);
       told = true;
@@ -75,7 +78,7 @@ bool playInStep(DemoGame& game, Lockstep& net, LocalInputs& local, InputStream& 
   bool alone = false;
   for (;;) {
     game.timer->setReftime();
-    if (!waitFor(game, net, stream.steps())) return true;
+    if (!waitFor(game, net, local, stream.steps())) return true;
     game.frame();
     const uint8_t inputs[2] = {game.held[0].bits(), game.held[1].bits()};
     stream.addStep(inputs);
@@ -111,13 +114,13 @@ int twoPlayers(const PlayOptions& options) {
   DemoGame game(DemoGame::TWO_HELD, me);
   const uint64_t data = dataHash();
   Lockstep net(hosting, options.host, options.port, data);
-  if (!waitFor(game, net, 0)) return 0;
+  LocalInputs local(game, scripted ? &script : nullptr);
+  if (!waitFor(game, net, local, 0)) return 0;
   if (net.status() == Lockstep::REFUSED) {
     fprintf(stderr, "two players: %s\n", net.error().c_str());
     return 1;
   }
   game.setCaption(CAPTIONS[me]);
-  LocalInputs local(game, scripted ? &script : nullptr);
   InputStream stream({demo::RATE, data, InputStream::TWO_PLAYERS, 2});
   const bool inStep = playInStep(game, net, local, stream);
   net.farewell();

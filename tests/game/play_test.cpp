@@ -143,6 +143,7 @@ TEST(ReplayTest, TheGoldenRunReplaysIdenticallyAndEveryFaultIsNamed) {
       {dir.path(), GOLDEN, "", "replay: " + GOLDEN + " was recorded with other data files\n", 1}};
   for (const auto& row : rows) {
     const ChildResult r = runInChild([&] {
+      setenv("SDL_VIDEODRIVER", "dummy", 1);
       if (chdir(row.in.c_str()) == 0) {
         execl(GAME_EXECUTABLE, GAME_EXECUTABLE, "--replay", row.file.c_str(), "--fast",
               static_cast<char*>(nullptr));
@@ -186,6 +187,7 @@ struct Side {
     running = std::thread([this, dropPercent] {
       result = runInChild([&] {
         setenv(Lockstep::DROP_VARIABLE, dropPercent.c_str(), 1);
+        setenv("SDL_VIDEODRIVER", "dummy", 1);  // no window for the other tests' keys to reach
         std::vector<char*> argv = {const_cast<char*>(GAME_EXECUTABLE)};
         for (std::string& a : args) argv.push_back(&a[0]);
         argv.push_back(nullptr);
@@ -230,6 +232,7 @@ TEST(TwoPlayersTest, BothSidesRecordTheSameGameAndASilentSideIsLeftBehind) {
             std::make_tuple(0, BANNER + std::string("the other player is gone\n")))
       << describe(alone.result);
   const ChildResult replay = runInChild([&] {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
     if (chdir(DATA_DIR.c_str()) == 0) {
       execl(GAME_EXECUTABLE, GAME_EXECUTABLE, "--replay", dir.file("alone.stream").c_str(), "--fast",
             static_cast<char*>(nullptr));
