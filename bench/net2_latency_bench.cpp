@@ -44,14 +44,6 @@ double msSince(Clock::time_point t0) {
 
 // ---- Plain sockets ----
 
-sockaddr_in loopback(uint16_t port) {
-  sockaddr_in a = {};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(port);
-  return a;
-}
-
 void noDelay(int fd) {
   const int on = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -67,7 +59,7 @@ void recvAll(int fd, char* buf, int n) {
 
 int plainListen(uint16_t* port) {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a = loopback(0);
+  sockaddr_in a = loopbackAddress(0);
   socklen_t len = sizeof a;
   bind(fd, reinterpret_cast<sockaddr*>(&a), len);
   listen(fd, SOMAXCONN);
@@ -78,7 +70,7 @@ int plainListen(uint16_t* port) {
 
 int plainUdp(uint16_t* port) {
   const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a = loopback(0);
+  sockaddr_in a = loopbackAddress(0);
   socklen_t len = sizeof a;
   bind(fd, reinterpret_cast<sockaddr*>(&a), len);
   getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
@@ -98,7 +90,7 @@ double plainTcpRound(int client, int server) {
 
 double plainUdpRound(int from, uint16_t fromPort, int to, uint16_t toPort) {
   char buf[PING_BYTES] = {};
-  const sockaddr_in there = loopback(toPort), back = loopback(fromPort);
+  const sockaddr_in there = loopbackAddress(toPort), back = loopbackAddress(fromPort);
   const Clock::time_point t0 = Clock::now();
   sendto(from, buf, PING_BYTES, 0, reinterpret_cast<const sockaddr*>(&there), sizeof there);
   recv(to, buf, PING_BYTES, 0);
@@ -319,7 +311,7 @@ class BusySender {
   }
   void flood(uint16_t port) {
     const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    const sockaddr_in to = loopback(port);
+    const sockaddr_in to = loopbackAddress(port);
     char datagram[PING_BYTES] = {};
     while (!stop_) {
       for (int i = 0; i < BUSY_DATAGRAMS; ++i) {

@@ -30,14 +30,6 @@ const double BYTES_PER_MIB = 1024.0 * 1024.0;
 std::vector<double> net2Rates;
 std::vector<double> plainRates;
 
-sockaddr_in loopbackAddress(uint16_t port) {
-  sockaddr_in a = {};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(port);
-  return a;
-}
-
 // The same transfer between plain blocking sockets, one reader thread per connection.
 std::string runPlainLoad(size_t clients, size_t bytesEach, int limitMs) {
   const int listener = socket(AF_INET, SOCK_STREAM, 0);

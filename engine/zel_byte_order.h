@@ -5,7 +5,8 @@
 #include <vector>
 
 // Little-endian fields in memory, as every engine file (.tle, .map, .spr,
-// GIF, BMP, WAV) stores them, whatever the machine's own order.
+// GIF, BMP, WAV, input streams) stores them, whatever the machine's own
+// order.
 namespace zel_le {
 
 inline uint16_t get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
@@ -13,6 +14,8 @@ inline uint16_t get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p
 inline uint32_t get32(const uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
+
+inline uint64_t get64(const uint8_t* p) { return get32(p) | static_cast<uint64_t>(get32(p + 4)) << 32; }
 
 inline void put16(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v);
@@ -33,6 +36,11 @@ inline void append16(std::vector<uint8_t>& out, uint16_t v) {
 inline void append32(std::vector<uint8_t>& out, uint32_t v) {
   append16(out, static_cast<uint16_t>(v));
   append16(out, static_cast<uint16_t>(v >> 16));
+}
+
+inline void append64(std::vector<uint8_t>& out, uint64_t v) {
+  append32(out, static_cast<uint32_t>(v));
+  append32(out, static_cast<uint32_t>(v >> 32));
 }
 
 }  // namespace zel_le

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "bullet.h"
+#include "fnv1a.h"
 #include "player1.h"
 #include "projectile_pool.h"
 #include "shit.h"
@@ -20,16 +21,6 @@ namespace {
 
 const int MUSIC_VOLUME = 100;
 const int NOTICE_Y = 200;  // mid-screen, above the caption
-
-// FNV-1a, 64 bits, over whole numbers as their eight little-endian bytes.
-struct Fnv {
-  static constexpr uint64_t OFFSET_BASIS = 14695981039346656037ull;
-  static constexpr uint64_t PRIME = 1099511628211ull;
-  uint64_t value = OFFSET_BASIS;
-  void add(int64_t n) {
-    for (int i = 0; i < 8; ++i) value = (value ^ (static_cast<uint64_t>(n) >> (8 * i) & 0xFF)) * PRIME;
-  }
-};
 
 }  // namespace
 
@@ -52,7 +43,8 @@ DemoGame::DemoGame(Steering steering, int viewed)
   ZEL_Input* first = steering == KEYBOARD ? static_cast<ZEL_Input*>(keyboard) : &held[0];
   players[0] = demo::placeActors(*space, anims, first);
   if (steering == TWO_HELD) {
-    players[1] = demo::placeSecondPlayer(*space, anims, demo::loadSecondPlayerAnims(grafbox, timer), &held[1]);
+    players[1] =
+        demo::placeSecondPlayer(*space, anims, demo::loadSecondPlayerAnims(grafbox, timer), &held[1]);
   }
   view = demo::createView(*space, players[viewed]);
   caption = demo::CAPTION;
@@ -90,22 +82,23 @@ void DemoGame::showNotice(const std::string& text) {
 }
 
 uint64_t DemoGame::stateHash() {
-  Fnv h;
+  Fnv1a h;
   for (int i = 0; i < space->getActifCount(); ++i) {
     ZEL_Actif* a = space->getActif(i);
     if (a == nullptr) continue;
     GameActif* kind = dynamic_cast<GameActif*>(a);
     ZEL_SpriteAnim* anim = a->getCurrentSpriteAnim();
-    for (int64_t n : {int64_t{i}, int64_t{a->getType()}, int64_t{a->getXworld()}, int64_t{a->getYworld()},
-                      int64_t{kind != nullptr ? kind->stateNumber() : -1}, int64_t{a->getCurrentSpriteAnimIndex()},
-                      int64_t{anim != nullptr ? anim->getCurrentFrame() : -1}}) {
-      h.add(n);
+    for (int64_t n :
+         {int64_t{i}, int64_t{a->getType()}, int64_t{a->getXworld()}, int64_t{a->getYworld()},
+          int64_t{kind != nullptr ? kind->stateNumber() : -1}, int64_t{a->getCurrentSpriteAnimIndex()},
+          int64_t{anim != nullptr ? anim->getCurrentFrame() : -1}}) {
+      h.addNumber(n);
     }
   }
   // With two, each side's view follows its own player: not the game's state.
   if (playerCount_ == 1) {
-    h.add(view->get_xscreen_world());
-    h.add(view->get_yscreen_world());
+    h.addNumber(view->get_xscreen_world());
+    h.addNumber(view->get_yscreen_world());
   }
-  return h.value;
+  return h.value();
 }

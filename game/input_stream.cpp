@@ -16,13 +16,6 @@ const char INPUT_TAG = 'I', CHECK_TAG = 'C', END_TAG = 'E';
 const uint32_t MAX_RUN = UINT16_MAX;
 const size_t READ_CHUNK = 64 * 1024;
 
-void append64(std::vector<uint8_t>& out, uint64_t v) {
-  zel_le::append32(out, static_cast<uint32_t>(v));
-  zel_le::append32(out, static_cast<uint32_t>(v >> 32));
-}
-
-uint64_t get64(const uint8_t* p) { return zel_le::get32(p) | static_cast<uint64_t>(zel_le::get32(p + 4)) << 32; }
-
 // Reads records from bytes, remembering where the first fault is.
 class Parser {
  public:
@@ -34,7 +27,7 @@ class Parser {
   uint8_t byte() { return bytes_[at_++]; }
   uint16_t u16() { return zel_le::get16(take(2)); }
   uint32_t u32() { return zel_le::get32(take(4)); }
-  uint64_t u64() { return get64(take(8)); }
+  uint64_t u64() { return zel_le::get64(take(8)); }
   const uint8_t* take(size_t n) {
     const uint8_t* p = bytes_.data() + at_;
     at_ += n;
@@ -104,7 +97,7 @@ std::vector<uint8_t> InputStream::encode() const {
   std::vector<uint8_t> out(MAGIC, MAGIC + MAGIC_BYTES);
   zel_le::append16(out, VERSION);
   zel_le::append16(out, header_.rate);
-  append64(out, header_.dataHash);
+  zel_le::append64(out, header_.dataHash);
   out.push_back(header_.mode);
   out.push_back(header_.players);
   zel_le::append16(out, 0);
@@ -115,7 +108,7 @@ std::vector<uint8_t> InputStream::encode() const {
       out.insert(out.end(), r.inputs, r.inputs + header_.players);
     } else {
       zel_le::append32(out, r.value);
-      append64(out, r.hash);
+      zel_le::append64(out, r.hash);
     }
   }
   out.push_back(END_TAG);

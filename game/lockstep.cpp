@@ -27,13 +27,6 @@ const int JOINER_PORTS = 100;          // tried from the host's port + 1
 const int FAREWELLS = 3;
 const int PERCENT = 100;
 
-void append64(std::vector<uint8_t>& out, uint64_t v) {
-  zel_le::append32(out, static_cast<uint32_t>(v));
-  zel_le::append32(out, static_cast<uint32_t>(v >> 32));
-}
-
-uint64_t get64(const uint8_t* p) { return zel_le::get32(p) | static_cast<uint64_t>(zel_le::get32(p + 4)) << 32; }
-
 std::vector<uint8_t> datagram(Kind kind) { return {MAGIC[0], MAGIC[1], kind}; }
 
 }  // namespace
@@ -93,7 +86,7 @@ void Lockstep::send(const std::vector<uint8_t>& bytes) {
 void Lockstep::sendHello() {
   std::vector<uint8_t> d = datagram(HELLO);
   zel_le::append16(d, static_cast<uint16_t>(listenPort_));
-  append64(d, dataHash_);
+  zel_le::append64(d, dataHash_);
   send(d);
 }
 
@@ -105,7 +98,7 @@ void Lockstep::sendSteps() {
   d.push_back(static_cast<uint8_t>(end - first));
   d.insert(d.end(), local_.begin() + first, local_.end());
   zel_le::append32(d, localCheck_.step);
-  append64(d, localCheck_.hash);
+  zel_le::append64(d, localCheck_.hash);
   send(d);
 }
 
@@ -142,7 +135,7 @@ void Lockstep::receive(const UDPpacket& p) {
       if (!hosting_ || p.len != HELLO_BYTES || (status_ != CONNECTING && !fromPeer)) return;
       peer_.host = p.address.host;
       SDLNet_Write16(zel_le::get16(body), &peer_.port);
-      if (get64(body + 2) != dataHash_) {
+      if (zel_le::get64(body + 2) != dataHash_) {
         status_ = REFUSED;
         error_ = "the other player has other data files";
       } else if (status_ == CONNECTING) {
@@ -150,13 +143,13 @@ void Lockstep::receive(const UDPpacket& p) {
       }
       {
         std::vector<uint8_t> d = datagram(WELCOME);
-        append64(d, dataHash_);
+        zel_le::append64(d, dataHash_);
         send(d);
       }
       break;
     case WELCOME:
       if (hosting_ || status_ != CONNECTING || p.len != WELCOME_BYTES || !fromPeer) return;
-      status_ = get64(body) == dataHash_ ? PLAYING : REFUSED;
+      status_ = zel_le::get64(body) == dataHash_ ? PLAYING : REFUSED;
       if (status_ == REFUSED) error_ = "the other player has other data files";
       break;
     case STEPS:
@@ -186,7 +179,7 @@ void Lockstep::receiveSteps(const uint8_t* p, int len) {
     remoteKnown_[first + i] = true;
   }
   while (remoteReady_ < remoteKnown_.size() && remoteKnown_[remoteReady_]) ++remoteReady_;
-  const Check check = {zel_le::get32(inputs + count), get64(inputs + count + 4)};
+  const Check check = {zel_le::get32(inputs + count), zel_le::get64(inputs + count + 4)};
   if (check.step > remoteCheck_.step) remoteCheck_ = check;
   compareChecks();
   lastHeardMs_ = SDL_GetTicks();

@@ -2,11 +2,12 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <iterator>
+#include <sstream>
 #include <vector>
 
 #include "demo_game.h"
+#include "fnv1a.h"
 #include "input_stream.h"
 #include "step_feed.h"
 #include "zel_input_keyboard_sdl.h"
@@ -18,32 +19,26 @@ namespace {
 
 const char* const LEVEL_FILES[] = {"dirod.tle", "dirod.map"};
 const char* const ANIMATION_LISTS[] = {"mouche.dat", "player1.dat", "bullet.dat", "shit.dat", "soldier.dat"};
-const uint64_t FNV_OFFSET_BASIS = 14695981039346656037ull;
-const uint64_t FNV_PRIME = 1099511628211ull;
-
-void addBytes(uint64_t* hash, const std::string& bytes) {
-  for (unsigned char c : bytes) *hash = (*hash ^ c) * FNV_PRIME;
-}
-
-// The name, a zero byte, the file's length in decimal and its bytes.
-std::string addFile(uint64_t* hash, const std::string& name) {
+// The name, a zero byte, the file's length in decimal, a zero byte and its bytes.
+std::string addFile(Fnv1a* hash, const std::string& name) {
   std::ifstream in(name, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  addBytes(hash, name + '\0' + std::to_string(bytes.size()) + '\0');
-  addBytes(hash, bytes);
+  const std::string head = name + '\0' + std::to_string(bytes.size()) + '\0';
+  hash->addBytes(head.data(), head.size());
+  hash->addBytes(bytes.data(), bytes.size());
   return bytes;
 }
 
 }  // namespace
 
 uint64_t dataHash() {
-  uint64_t hash = FNV_OFFSET_BASIS;
+  Fnv1a hash;
   for (const char* name : LEVEL_FILES) addFile(&hash, name);
   for (const char* list : ANIMATION_LISTS) {
     std::istringstream names(addFile(&hash, list));
     for (std::string name; names >> name;) addFile(&hash, name);
   }
-  return hash;
+  return hash.value();
 }
 
 bool saveStream(const InputStream& stream, const std::string& file) {

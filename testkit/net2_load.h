@@ -29,12 +29,17 @@ inline uint16_t freePort(int type) {
   return ntohs(a.sin_port);
 }
 
-inline int plainConnect(uint16_t port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+inline sockaddr_in loopbackAddress(uint16_t port) {
   sockaddr_in a = {};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   a.sin_port = htons(port);
+  return a;
+}
+
+inline int plainConnect(uint16_t port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  const sockaddr_in a = loopbackAddress(port);
   connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a);
   return fd;
 }
