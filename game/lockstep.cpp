@@ -17,9 +17,10 @@ enum Kind : uint8_t { HELLO = 1, WELCOME = 2, STEPS = 3 };
 const int KIND_AT = 2, BODY_AT = 3;
 const int HELLO_BYTES = BODY_AT + 2 + 8;
 const int WELCOME_BYTES = BODY_AT + 8;
-const int STEPS_HEAD_BYTES = BODY_AT + 4 + 1;
+// Within a STEPS body: the first step, the count, then the inputs.
+const int COUNT_AT = 4, INPUTS_AT = 5;
 const int CHECK_BYTES = 4 + 8;
-const int MAX_DATAGRAM = STEPS_HEAD_BYTES + Lockstep::WINDOW + CHECK_BYTES;
+const int MAX_DATAGRAM = BODY_AT + INPUTS_AT + Lockstep::WINDOW + CHECK_BYTES;
 
 const uint32_t HELLO_PERIOD_MS = 100;
 const uint32_t RESEND_PERIOD_MS = 10;  // one step: a waiting side is never starved
@@ -34,7 +35,11 @@ std::vector<uint8_t> datagram(Kind kind) { return {MAGIC[0], MAGIC[1], kind}; }
 const char Lockstep::DROP_VARIABLE[] = "PLATEFORME_TEST_DROP_PERCENT";
 
 Lockstep::Lockstep(bool hosting, const std::string& host, int port, uint64_t dataHash)
-    : hosting_(hosting), dataHash_(dataHash), local_(DELAY, 0), remote_(DELAY, 0), remoteKnown_(DELAY, true),
+    : hosting_(hosting),
+      dataHash_(dataHash),
+      local_(DELAY, 0),
+      remote_(DELAY, 0),
+      remoteKnown_(DELAY, true),
       remoteReady_(DELAY) {
   if (const char* drop = getenv(DROP_VARIABLE)) dropPercent_ = atoi(drop);
   if (FE_Init() != 0 || SDLNet_Init() != 0 || NET2_Init() != 0) {
@@ -129,26 +134,18 @@ void Lockstep::pump() {
 void Lockstep::receive(const UDPpacket& p) {
   if (p.len < BODY_AT || p.data[0] != MAGIC[0] || p.data[1] != MAGIC[1]) return;
   const uint8_t* body = p.data + BODY_AT;
-  const bool fromPeer = p.address.host == peer_.host;
+  // The other side's datagrams come from its layer's send socket, whose
+  // address the first hello or welcome tells.
+  const bool fromPeer = p.address.host == peerSource_.host && p.address.port == peerSource_.port;
   switch (p.data[KIND_AT]) {
     case HELLO:
       if (!hosting_ || p.len != HELLO_BYTES || (status_ != CONNECTING && !fromPeer)) return;
-      peer_.host = p.address.host;
-      SDLNet_Write16(zel_le::get16(body), &peer_.port);
-      if (zel_le::get64(body + 2) != dataHash_) {
-        status_ = REFUSED;
-        error_ = "the other player has other data files";
-      } else if (status_ == CONNECTING) {
-        status_ = PLAYING;
-      }
-      {
-        std::vector<uint8_t> d = datagram(WELCOME);
-        zel_le::append64(d, dataHash_);
-        send(d);
-      }
+      peerSource_ = p.address;
+      answerHello(p.address.host, body);
       break;
     case WELCOME:
-      if (hosting_ || status_ != CONNECTING || p.len != WELCOME_BYTES || !fromPeer) return;
+      if (hosting_ || status_ != CONNECTING || p.len != WELCOME_BYTES || p.address.host != peer_.host) return;
+      peerSource_ = p.address;
       status_ = zel_le::get64(body) == dataHash_ ? PLAYING : REFUSED;
       if (status_ == REFUSED) error_ = "the other player has other data files";
       break;
@@ -161,15 +158,30 @@ void Lockstep::receive(const UDPpacket& p) {
   lastHeardMs_ = SDL_GetTicks();
 }
 
-void Lockstep::receiveSteps(const uint8_t* p, int len) {
-  const uint32_t first = zel_le::get32(p);
-  const uint32_t count = len >= STEPS_HEAD_BYTES - BODY_AT ? p[4] : 0;
-  if (count == 0 || count > WINDOW || len != STEPS_HEAD_BYTES - BODY_AT + static_cast<int>(count) + CHECK_BYTES) {
-    return;
+// Answers every hello (a welcome may be lost) from where it came, at the
+// port it names; a joiner with other data files ends the game.
+void Lockstep::answerHello(Uint32 host, const uint8_t* body) {
+  peer_.host = host;
+  SDLNet_Write16(zel_le::get16(body), &peer_.port);
+  if (zel_le::get64(body + 2) != dataHash_) {
+    status_ = REFUSED;
+    error_ = "the other player has other data files";
+  } else if (status_ == CONNECTING) {
+    status_ = PLAYING;
   }
+  std::vector<uint8_t> d = datagram(WELCOME);
+  zel_le::append64(d, dataHash_);
+  send(d);
+}
+
+void Lockstep::receiveSteps(const uint8_t* p, int len) {
+  if (len <= INPUTS_AT) return;
+  const uint32_t first = zel_le::get32(p);
+  const uint32_t count = p[COUNT_AT];
+  if (count == 0 || count > WINDOW || len != INPUTS_AT + static_cast<int>(count) + CHECK_BYTES) return;
   // Never more than a window and the delay ahead of this side.
   if (first > local_.size() + DELAY || first + count > local_.size() + DELAY + WINDOW) return;
-  const uint8_t* inputs = p + 5;
+  const uint8_t* inputs = p + INPUTS_AT;
   if (remote_.size() < first + count) {
     remote_.resize(first + count, 0);
     remoteKnown_.resize(first + count, false);

@@ -59,6 +59,7 @@ class Lockstep {
   void sendHello();
   void sendSteps();
   void receive(const UDPpacket& p);
+  void answerHello(Uint32 host, const uint8_t* body);
   void receiveSteps(const uint8_t* p, int len);
   void compareChecks();
 
@@ -68,7 +69,8 @@ class Lockstep {
   uint64_t dataHash_;
   int socket_ = -1;
   int listenPort_ = 0;
-  IPaddress peer_ = {};
+  IPaddress peer_ = {};        // where this side sends
+  IPaddress peerSource_ = {};  // where the other side's datagrams come from
   uint32_t lastHeardMs_ = 0;
   uint32_t lastSentMs_ = 0;
   int dropPercent_ = 0;

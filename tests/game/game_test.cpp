@@ -7,6 +7,7 @@
 #include "bullet.h"
 #include "demo_level.h"
 #include "fly.h"
+#include "game_runs.h"
 #include "player1.h"
 #include "projectile_pool.h"
 #include "shit.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-const int FLOOR_Y = 12 * 16;  // top of the floor row of level()
+const int FLOOR_Y = 12 * 16;       // top of the floor row of level()
 const int STAND_Y = FLOOR_Y - 32;  // a 16 x 32 player or soldier standing on it
 const std::string DATA_DIR = GAME_DATA_DIR;
 const char BANNER[] = "--- http://www.example.com/zel ---\n";
@@ -62,29 +63,22 @@ long numberFrom(const std::string& command) {
 
 bool run(const std::string& command) { return system(command.c_str()) == 0; }
 
-// The game started in dir with args, its window of class wmClass: how it ended and its exact output.
-ChildResult runGame(const std::string& dir, const std::string& wmClass = "zel_game",
-                    std::vector<std::string> args = {}) {
-  return runInChild([&] {
-    setenv("SDL_VIDEO_X11_WMCLASS", wmClass.c_str(), 1);
-    std::vector<char*> argv = {const_cast<char*>(GAME_EXECUTABLE)};
-    for (std::string& a : args) argv.push_back(&a[0]);
-    argv.push_back(nullptr);
-    if (chdir(dir.c_str()) == 0) execv(GAME_EXECUTABLE, argv.data());
-  });
-}
-
 // From (x, y), one action per word of held controls: the state, animation, place and bullets fired.
 using P = player1;
-const struct { int x, y; const char* script; void (P::*state)(); std::vector<long> end; } PLAYER_ROWS[] = {
+const struct {
+  int x, y;
+  const char* script;
+  void (P::*state)();
+  std::vector<long> end;
+} PLAYER_ROWS[] = {
     {100, STAND_Y, "F F F", &P::shoot_right, {P::SHOOT_RIGHT, 100, STAND_Y, 2}},  // one per action
-    {100, STAND_Y, "UR", &P::go_right, {P::WALK_RIGHT, 100, STAND_Y - 10, 0}},  // lifted, Right overrides
-    {100, STAND_Y, "UR UR", &P::fall, {P::STAND_RIGHT, 115, STAND_Y - 10, 0}},  // a hop
+    {100, STAND_Y, "UR", &P::go_right, {P::WALK_RIGHT, 100, STAND_Y - 10, 0}},    // lifted, Right overrides
+    {100, STAND_Y, "UR UR", &P::fall, {P::STAND_RIGHT, 115, STAND_Y - 10, 0}},    // a hop
     {100, STAND_Y - 40, ". . . . . . . . .", &P::stop_right, {P::STAND_RIGHT, 145, STAND_Y, 0}},  // sank 4
     {240, STAND_Y, "R R R R R R R", &P::stop_right, {P::STAND_RIGHT, 315, STAND_Y, 0}},  // wall at 320
     {40, STAND_Y, "L L L L L L", &P::stop_left, {P::STAND_LEFT, 10, STAND_Y, 0}},  // tested before moving
     {40, STAND_Y, "R RF R RL", &P::stop_left, {P::STAND_LEFT, 70, STAND_Y, 0}},  // Fire stops, Left overrides
-    {388, STAND_Y, "R R R R", &P::fall, {P::STAND_RIGHT, 433, STAND_Y, 0}},  // off the ledge, moving
+    {388, STAND_Y, "R R R R", &P::fall, {P::STAND_RIGHT, 433, STAND_Y, 0}},      // off the ledge, moving
 };
 
 }  // namespace
@@ -208,8 +202,8 @@ TEST(RealDataTest, EndlessShootingHoldsItsMemoryAndTheDataFitsTheGame) {
     EXPECT_LE(mallinfo2().uordblks, inUse + allowedGrowth);
 #endif
 
-    const std::pair<ZEL_ListAnimData*, int> kinds[] = {{a.fly, 2}, {a.player, 6}, {a.bullet, 2}, {a.shit, 2},
-                                                       {a.soldier, 4}};
+    const std::pair<ZEL_ListAnimData*, int> kinds[] = {
+        {a.fly, 2}, {a.player, 6}, {a.bullet, 2}, {a.shit, 2}, {a.soldier, 4}};
     for (const auto& k : kinds) EXPECT_GE(k.first->nbAnims, k.second) << k.second;  // the animations it uses
     ZEL_AnimData glyphs("cartoon.spr", &box, nullptr);
     const int width = static_cast<int>(glyphs.get_largeur()), advance = 2 * width / 5;  // the rest overlapped
@@ -235,7 +229,9 @@ TEST(PlateformeTest, DrawsTheLevelScrollsWithTheViewQuitsOnEscapeAndReplaysWhatW
   ChildResult game;
   TempDir dir;
   const std::string stream = dir.file("played.stream");
-  std::thread running([&] { game = runGame(DATA_DIR, wmClass, {"--record", stream}); });
+  std::thread running([&] {
+    game = runGame(DATA_DIR, {"--record", stream}, {{"SDL_VIDEO_X11_WMCLASS", wmClass}});
+  });
   [&] {
     const long id = numberFrom("timeout 15 xdotool search --sync --onlyvisible --classname " + wmClass);
     ASSERT_GT(id, 0) << "no window";
@@ -258,13 +254,16 @@ TEST(PlateformeTest, DrawsTheLevelScrollsWithTheViewQuitsOnEscapeAndReplaysWhatW
   EXPECT_EQ(game.exitCode, 0) << describe(game);
   EXPECT_EQ(game.out.rfind(BANNER, 0), 0u) << game.out;
   // What was played replays the same, step for step.
-  const ChildResult replay = runGame(DATA_DIR, wmClass, {"--replay", stream, "--fast"});
+  const ChildResult replay = runGame(DATA_DIR, {"--replay", stream, "--fast"}, NO_WINDOW);
   EXPECT_TRUE(replay.exitCode == 0 && replay.out.find(" steps, identical\n") != std::string::npos)
       << describe(replay);
 }
 
 // The sound maker on a source: what it wrote, or the message it stops with.
-const struct { const char* source; const char* result; } MAKER_ROWS[] = {
+const struct {
+  const char* source;
+  const char* result;
+} MAKER_ROWS[] = {
     {"rate 8000\nsound t.wav\nsine 0 0.5 400 400 0.5 flat\nsquare 0.25 0.5 200 800 0.25 fade\n"
      "noise 0.1 0.1 2000 500 1 pluck\n",
      "12044 bytes, peak over 10000, ramps under 200\n"},  // 0.75 s at 8000 Hz after a 44-byte header

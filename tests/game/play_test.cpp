@@ -9,10 +9,13 @@
 
 #include "child_process.h"
 #include "files.h"
+#include "game_runs.h"
 #include "held_input.h"
 #include "input_stream.h"
 #include "lockstep.h"
+#include "net2_load.h"
 #include "play_options.h"
+#include "zel_byte_order.h"
 
 namespace {
 
@@ -21,13 +24,14 @@ const std::string DATA_DIR = GAME_DATA_DIR;
 const std::string GOLDEN = GAME_SOURCE_DIR "/tests/data/golden-run.stream";
 const char BANNER[] = "--- http://www.example.com/zel ---\n";
 const int LONGEST_RUN = 65535;
+const size_t DATA_HASH_AT = 12;  // in a stream's header
 
 InputStream::Header soloHeader() { return {100, 0x0123456789abcdefull, InputStream::SOLO, 1}; }
 
 }  // namespace
 
-// Steps go in packed and come out one by one, each check after its step; the bytes parse back the same.
-TEST(InputStreamTest, StepsAndChecksComeBackInOrderAndTheBytesParseBack) {
+// Steps go in packed and come out one by one, each check after its step, through a saved file.
+TEST(InputStreamTest, StepsAndChecksComeBackInOrderAndAFailedSaveLeavesNoFile) {
   InputStream written(soloHeader());
   std::vector<uint8_t> steps;
   for (uint32_t n = 1; n <= 3 * LONGEST_RUN; ++n) {
@@ -54,62 +58,53 @@ TEST(InputStreamTest, StepsAndChecksComeBackInOrderAndTheBytesParseBack) {
   }
   EXPECT_EQ(std::make_pair(n, checks),
             std::make_pair(steps.size(), steps.size() / InputStream::CHECK_PERIOD));
-}
-
-TEST(InputStreamTest, AFailedSaveSaysWhyAndLeavesNoFile) {
-  TempDir dir;
-  InputStream s(soloHeader());
-  std::string error;
-  EXPECT_FALSE(s.save(dir.file("none/s.stream"), &error));
+  // A failed save says why and leaves no file: a missing folder, a full disk (as a file size limit).
+  EXPECT_FALSE(written.save(dir.file("none/s.stream"), &error));
   EXPECT_EQ(error, "cannot write " + dir.file("none/s.stream") + ": No such file or directory");
-  for (uint8_t bits = 0; s.steps() < 1000; bits ^= 1) s.addStep(&bits);  // 4 bytes a step
-  const ChildResult r = runInChild([&] {  // a full disk, as a file size limit below the stream's
+  const ChildResult r = runInChild([&] {
     signal(SIGXFSZ, SIG_IGN);
     const rlimit limit = {1024, 1024};
     setrlimit(RLIMIT_FSIZE, &limit);
-    std::string why;
-    const int ok = s.save(dir.file("s.stream"), &why);
-    printf("%d %s", ok, why.c_str());
+    const int saved = written.save(dir.file("full.stream"), &error);
+    printf("%d %s", saved, error.c_str());
   });
-  EXPECT_EQ(r.out, "0 cannot write " + dir.file("s.stream") + ": File too large");
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  EXPECT_EQ(r.out, "0 cannot write " + dir.file("full.stream") + ": File too large");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("full.stream")) ||
+               std::filesystem::exists(dir.file("full.stream.part")));
 }
 
 TEST(PlayOptionsTest, OnlyTheKnownFormsAreTaken) {
-  using Args = std::vector<const char*>;
-  auto parse = [](const Args& args, PlayOptions* o) {
-    Args argv = {"plateforme"};
-    argv.insert(argv.end(), args.begin(), args.end());
+  // A command line's arguments, '|' between them.
+  auto parse = [](const std::string& form, PlayOptions* o) {
+    std::vector<std::string> args = {"plateforme"};
+    for (size_t from = 0, bar = 0; !form.empty() && bar != std::string::npos; from = bar + 1) {
+      bar = form.find('|', from);
+      args.push_back(form.substr(from, bar - from));
+    }
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
     return o->parse(static_cast<int>(argv.size()), argv.data());
   };
   const struct {
-    Args args;
+    const char* form;
     PlayOptions::Mode mode;
     int port;
-  } taken[] = {{{}, PlayOptions::PLAY, 0},
-               {{"--record", "f"}, PlayOptions::PLAY, 0},
-               {{"--replay", "f", "--fast"}, PlayOptions::REPLAY, 0},
-               {{"--host", "65535", "--record", "f"}, PlayOptions::HOST, 65535},
-               {{"--join", "::1:7"}, PlayOptions::JOIN, 7}};
+  } taken[] = {{"", PlayOptions::PLAY, 0},
+               {"--record|f", PlayOptions::PLAY, 0},
+               {"--replay|f|--fast", PlayOptions::REPLAY, 0},
+               {"--join|::1:7", PlayOptions::JOIN, 7},
+               {"--host|65535|--record|f|--replay|g", PlayOptions::HOST, 65535}};
   for (const auto& row : taken) {
     PlayOptions o;
-    EXPECT_TRUE(parse(row.args, &o) && o.mode == row.mode && o.port == row.port) << row.args.size();
+    EXPECT_TRUE(parse(row.form, &o) && o.mode == row.mode && o.port == row.port) << row.form;
   }
-  const Args refused[] = {{"--fast"},
-                          {"--record"},
-                          {"--record", ""},
-                          {"--replay", "f", "--record", "g"},
-                          {"--host", "0"},
-                          {"--host", "65536"},
-                          {"--host", "+5"},
-                          {"--host", "5x"},
-                          {"--join", "h"},
-                          {"--join", ":5"},
-                          {"--host", "5", "--join", "h:5"},
-                          {"-x"}};
-  for (const Args& args : refused) {
+  const char* const refused[] = {"--fast",   "--record",     "--record|",           "--replay|f|--record|g",
+                                 "--host|0", "--host|65536", "--host|+5",           "--host|5x",
+                                 "--join|h", "--join|:5",    "--host|5|--join|h:5", "--host|5|--fast",
+                                 "-x"};
+  for (const char* form : refused) {
     PlayOptions o;
-    EXPECT_FALSE(parse(args, &o)) << args.back();
+    EXPECT_FALSE(parse(form, &o)) << form;
   }
 }
 
@@ -142,19 +137,12 @@ TEST(ReplayTest, TheGoldenRunReplaysIdenticallyAndEveryFaultIsNamed) {
        "replay: cannot open " + dir.file("none") + ": No such file or directory\n", 1},
       {dir.path(), GOLDEN, "", "replay: " + GOLDEN + " was recorded with other data files\n", 1}};
   for (const auto& row : rows) {
-    const ChildResult r = runInChild([&] {
-      setenv("SDL_VIDEODRIVER", "dummy", 1);
-      if (chdir(row.in.c_str()) == 0) {
-        execl(GAME_EXECUTABLE, GAME_EXECUTABLE, "--replay", row.file.c_str(), "--fast",
-              static_cast<char*>(nullptr));
-      }
-    });
+    const ChildResult r = runGame(row.in, {"--replay", row.file, "--fast"}, NO_WINDOW);
     EXPECT_EQ(std::make_tuple(r.exitCode, r.out, r.err),
               std::make_tuple(row.status, BANNER + row.out, row.err))
         << row.file;
   }
-  const ChildResult usage =
-      runInChild([] { execl(GAME_EXECUTABLE, GAME_EXECUTABLE, "--fast", static_cast<char*>(nullptr)); });
+  const ChildResult usage = runGame(DATA_DIR, {"--fast"});
   EXPECT_EQ(std::make_tuple(usage.exitCode, usage.out, usage.err),
             std::make_tuple(2, std::string(), std::string(PlayOptions::USAGE)));
 }
@@ -164,43 +152,45 @@ namespace {
 // A script for one side: steps of the pattern's inputs, the last with Escape; for the golden run's data.
 std::string writeScript(const TempDir& dir, const std::string& name, uint32_t steps, uint8_t first,
                         uint8_t second) {
-  InputStream golden({});
-  std::string error;
-  EXPECT_TRUE(InputStream::load(GOLDEN, &golden, &error)) << error;
-  InputStream script({100, golden.header().dataHash, InputStream::SOLO, 1});
+  const uint64_t dataHash = zel_le::get64(readFile(GOLDEN).data() + DATA_HASH_AT);
+  InputStream script({100, dataHash, InputStream::SOLO, 1});
   for (uint32_t n = 0; n < steps; ++n) {
     const uint8_t bits = n == steps - 1 ? uint8_t{HeldInput::ESCAPE} : n % 60 < 40 ? first : second;
     script.addStep(&bits);
     if (script.steps() % InputStream::CHECK_PERIOD == 0) script.addCheck(0);  // unread by a side's script
   }
+  std::string error;
   EXPECT_TRUE(script.save(dir.file(name), &error)) << error;
   return dir.file(name);
 }
 
-// Each side of a game on loopback, from the data directory: how it ended, and the stream it saved.
+// Each side of a game on loopback, from the data directory, losing a share of its datagrams.
 struct Side {
-  explicit Side(std::vector<std::string> a) : args(std::move(a)) {}
-  std::vector<std::string> args;
-  ChildResult result;
-  std::thread running;
-  void start(const std::string& dropPercent) {
-    running = std::thread([this, dropPercent] {
-      result = runInChild([&] {
-        setenv(Lockstep::DROP_VARIABLE, dropPercent.c_str(), 1);
-        setenv("SDL_VIDEODRIVER", "dummy", 1);  // no window for the other tests' keys to reach
-        std::vector<char*> argv = {const_cast<char*>(GAME_EXECUTABLE)};
-        for (std::string& a : args) argv.push_back(&a[0]);
-        argv.push_back(nullptr);
-        if (chdir(DATA_DIR.c_str()) == 0) execv(GAME_EXECUTABLE, argv.data());
-      });
+  Side(std::vector<std::string> args, const char* dropPercent) {
+    running = std::thread([=] {
+      result = runGame(DATA_DIR, args, {{Lockstep::DROP_VARIABLE, dropPercent}, NO_WINDOW[0]});
     });
   }
+  ChildResult result;
+  std::thread running;
 };
+
+// For a second, a stranger's datagrams to the host's port: "ZP", a kind, then bytes of every length but a
+// hello's (which, while the host still waits, would be the joiner's).
+void strangerSends(uint16_t port) {
+  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  const sockaddr_in to = loopbackAddress(port);
+  for (int i = 0; i < 300; ++i, usleep(3000)) {
+    const std::string d = "ZP" + std::string(1, static_cast<char>(1 + i % 3)) + std::string(i % 48, char(i));
+    sendto(fd, d.data(), d.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  }
+  close(fd);
+}
 
 }  // namespace
 
-// Two sides with their scripts stay in step, losing a tenth of the datagrams, and record the same
-// game; a side killed mid-game leaves the other to finish alone after its silence.
+// Two sides with their scripts stay in step, losing a tenth of the datagrams and a stranger's ignored, and
+// record the same game; a side killed mid-game leaves the other to finish alone after its silence.
 TEST(TwoPlayersTest, BothSidesRecordTheSameGameAndASilentSideIsLeftBehind) {
   TempDir dir;
   const std::string walker =
@@ -208,10 +198,9 @@ TEST(TwoPlayersTest, BothSidesRecordTheSameGameAndASilentSideIsLeftBehind) {
   const std::string jumper =
       writeScript(dir, "jumper", 250, HeldInput::LEFT, HeldInput::UP | HeldInput::LEFT);
   const std::string port = std::to_string(20000 + getpid() % 20000);
-  Side host({"--host", port, "--replay", walker, "--record", dir.file("host.stream")});
-  Side joiner({"--join", "localhost:" + port, "--replay", jumper, "--record", dir.file("join.stream")});
-  host.start("10");
-  joiner.start("10");
+  Side host({"--host", port, "--replay", walker, "--record", dir.file("host.stream")}, "10");
+  Side joiner({"--join", "localhost:" + port, "--replay", jumper, "--record", dir.file("join.stream")}, "10");
+  strangerSends(static_cast<uint16_t>(std::stoi(port)));
   host.running.join();
   joiner.running.join();
   EXPECT_EQ(std::make_tuple(host.result.exitCode, host.result.out), std::make_tuple(0, std::string(BANNER)))
@@ -220,10 +209,8 @@ TEST(TwoPlayersTest, BothSidesRecordTheSameGameAndASilentSideIsLeftBehind) {
   const std::vector<uint8_t> played = readFile(dir.file("host.stream"));
   EXPECT_TRUE(played.size() > 24 && played == readFile(dir.file("join.stream")));
   const std::string longer = writeScript(dir, "longer", 1000, HeldInput::RIGHT, HeldInput::LEFT);
-  Side alone({"--host", port, "--replay", longer, "--record", dir.file("alone.stream")});
-  Side killed({"--join", "localhost:" + port});  // at the keyboard, killed once the game runs
-  alone.start("0");
-  killed.start("0");
+  Side alone({"--host", port, "--replay", longer, "--record", dir.file("alone.stream")}, "0");
+  Side killed({"--join", "localhost:" + port}, "0");  // at the keyboard, killed once the game runs
   sleep(3);  // loaded and joined, however slow the build; SIGTERM would only reach SDL
   EXPECT_EQ(system(("pkill -KILL -f -x '.*--join localhost:" + port + "'").c_str()), 0);
   alone.running.join();
@@ -231,12 +218,6 @@ TEST(TwoPlayersTest, BothSidesRecordTheSameGameAndASilentSideIsLeftBehind) {
   EXPECT_EQ(std::make_tuple(alone.result.exitCode, alone.result.out),
             std::make_tuple(0, BANNER + std::string("the other player is gone\n")))
       << describe(alone.result);
-  const ChildResult replay = runInChild([&] {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    if (chdir(DATA_DIR.c_str()) == 0) {
-      execl(GAME_EXECUTABLE, GAME_EXECUTABLE, "--replay", dir.file("alone.stream").c_str(), "--fast",
-            static_cast<char*>(nullptr));
-    }
-  });
+  const ChildResult replay = runGame(DATA_DIR, {"--replay", dir.file("alone.stream"), "--fast"}, NO_WINDOW);
   EXPECT_EQ(replay.out, BANNER + std::string("replay: 1003 steps, identical\n")) << describe(replay);
 }
