@@ -159,11 +159,11 @@ void Lockstep::receive(const UDPpacket& p) {
 }
 
 // Answers every hello (a welcome may be lost) from where it came, at the
-// port it names; a joiner with other data files ends the game.
+// port it names; a joiner with other data files ends the wait.
 void Lockstep::answerHello(Uint32 host, const uint8_t* body) {
   peer_.host = host;
   SDLNet_Write16(zel_le::get16(body), &peer_.port);
-  if (zel_le::get64(body + 2) != dataHash_) {
+  if (status_ == CONNECTING && zel_le::get64(body + 2) != dataHash_) {
     status_ = REFUSED;
     error_ = "the other player has other data files";
   } else if (status_ == CONNECTING) {

@@ -1,6 +1,7 @@
 #include "two_players.h"
 
 #include <cstdio>
+#include <memory>
 
 #include "demo_game.h"
 #include "input_stream.h"
@@ -28,9 +29,6 @@ class LocalInputs {
  public:
   LocalInputs(DemoGame& game, const InputStream* script)
       : game_(game), reader_(script != nullptr ? new InputStream::Reader(*script) : nullptr) {}
-  ~LocalInputs() { delete reader_; }
-  LocalInputs(const LocalInputs&) = delete;
-  LocalInputs& operator=(const LocalInputs&) = delete;
 
   // Escape at the keyboard, which a script does not read.
   bool escapeHeld() { return reader_ == nullptr && game_.keyboard->go_escape(); }
@@ -43,7 +41,7 @@ class LocalInputs {
 
  private:
   DemoGame& game_;
-  InputStream::Reader* reader_;
+  std::unique_ptr<InputStream::Reader> reader_;
 };
 
 // Polls the network until status leaves CONNECTING or step is ready,
@@ -79,17 +77,18 @@ bool playInStep(DemoGame& game, Lockstep& net, LocalInputs& local, InputStream& 
   for (;;) {
     game.timer->setReftime();
     if (!waitFor(game, net, local, stream.steps())) return true;
+    // Told while waiting, or by this side's last check.
+    if (net.status() == Lockstep::OUT_OF_SYNC) {
+      printf("out of sync at step %u\n", net.outOfSyncStep());
+      return false;
+    }
     game.frame();
-    const uint8_t inputs[2] = {game.held[0].bits(), game.held[1].bits()};
+    const uint8_t inputs[InputStream::MAX_PLAYERS] = {game.held[0].bits(), game.held[1].bits()};
     stream.addStep(inputs);
     if (stream.steps() % InputStream::CHECK_PERIOD == 0) {
       const uint64_t hash = game.stateHash();
       stream.addCheck(hash);
       net.addCheck(stream.steps(), hash);
-    }
-    if (net.status() == Lockstep::OUT_OF_SYNC) {
-      printf("out of sync at step %u\n", net.outOfSyncStep());
-      return false;
     }
     if (game.held[me].go_escape()) return true;
     if (game.held[other].go_escape()) net.goAlone(stream.steps());
