@@ -1,6 +1,7 @@
 // 64-byte ping-pong on loopback, both ends through the network layer (the
 // application waiting in FE_WaitEvent), beside the same through plain
-// sockets in the same run, over TCP and UDP, median and 99th percentile:
+// blocking sockets (the far end in a thread of its own) in the same run,
+// over TCP and UDP, median and 99th percentile:
 // - steady: one connection, back and forth;
 // - first reply: a new connection (TCP) or socket (UDP) each time;
 // - beside a busy socket: another connection (or UDP socket) kept full by a
@@ -49,12 +50,14 @@ void noDelay(int fd) {
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
-void recvAll(int fd, char* buf, int n) {
+// False when the connection ends first.
+bool recvAll(int fd, char* buf, int n) {
   for (int got = 0; got < n;) {
     const ssize_t r = recv(fd, buf + got, static_cast<size_t>(n - got), 0);
-    if (r <= 0) return;
+    if (r <= 0) return false;
     got += static_cast<int>(r);
   }
+  return true;
 }
 
 int plainListen(uint16_t* port) {
@@ -78,73 +81,96 @@ int plainUdp(uint16_t* port) {
   return fd;
 }
 
-double plainTcpRound(int client, int server) {
-  char buf[PING_BYTES] = {};
-  const Clock::time_point t0 = Clock::now();
-  send(client, buf, PING_BYTES, 0);
-  recvAll(server, buf, PING_BYTES);
-  send(server, buf, PING_BYTES, 0);
-  recvAll(client, buf, PING_BYTES);
-  return msSince(t0);
-}
+// The far end of a plain ping, in a thread of its own as a real peer is:
+// echoes every 64 bytes on each connection it accepts (TCP), or each
+// datagram to its sender (UDP), until stopped.
+class PlainEcho {
+ public:
+  explicit PlainEcho(bool tcp) : tcp_(tcp), fd_(tcp ? plainListen(&port_) : plainUdp(&port_)) {
+    thread_ = std::thread([this] { tcp_ ? serveTcp() : serveUdp(); });
+  }
+  ~PlainEcho() {
+    if (tcp_) {
+      shutdown(fd_, SHUT_RDWR);  // ends the accept
+    } else {
+      const int fd = socket(AF_INET, SOCK_DGRAM, 0);  // an empty datagram ends the loop
+      const sockaddr_in to = loopbackAddress(port_);
+      sendto(fd, "", 0, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+      close(fd);
+    }
+    thread_.join();
+    close(fd_);
+  }
+  uint16_t port() const { return port_; }
 
-double plainUdpRound(int from, uint16_t fromPort, int to, uint16_t toPort) {
-  char buf[PING_BYTES] = {};
-  const sockaddr_in there = loopbackAddress(toPort), back = loopbackAddress(fromPort);
-  const Clock::time_point t0 = Clock::now();
-  sendto(from, buf, PING_BYTES, 0, reinterpret_cast<const sockaddr*>(&there), sizeof there);
-  recv(to, buf, PING_BYTES, 0);
-  sendto(to, buf, PING_BYTES, 0, reinterpret_cast<const sockaddr*>(&back), sizeof back);
-  recv(from, buf, PING_BYTES, 0);
-  return msSince(t0);
-}
+ private:
+  void serveTcp() {
+    char buf[PING_BYTES];
+    for (int c; (c = accept(fd_, nullptr, nullptr)) >= 0; close(c)) {
+      noDelay(c);
+      while (recvAll(c, buf, PING_BYTES)) send(c, buf, PING_BYTES, 0);
+    }
+  }
+  void serveUdp() {
+    char buf[PING_BYTES];
+    sockaddr_in from;
+    for (socklen_t len = sizeof from;; len = sizeof from) {
+      const ssize_t n = recvfrom(fd_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len);
+      if (n <= 0) return;
+      sendto(fd_, buf, static_cast<size_t>(n), 0, reinterpret_cast<const sockaddr*>(&from), len);
+    }
+  }
+
+  bool tcp_;
+  uint16_t port_ = 0;
+  int fd_;
+  std::thread thread_;
+};
 
 std::vector<double> plainTcp(int samples, bool fresh) {
-  uint16_t port;
-  const int listener = plainListen(&port);
+  PlainEcho echo(true);
   std::vector<double> out;
-  int client = -1, server = -1;
+  char buf[PING_BYTES] = {};
+  int client = -1;
   for (int i = 0; i < samples; ++i) {
     const Clock::time_point t0 = Clock::now();
     if (client < 0) {
-      client = plainConnect(port);
-      server = accept(listener, nullptr, nullptr);
+      client = plainConnect(echo.port());
       noDelay(client);
-      noDelay(server);
     }
-    const double round = plainTcpRound(client, server);
-    out.push_back(fresh ? msSince(t0) : round);
+    const Clock::time_point sent = Clock::now();
+    send(client, buf, PING_BYTES, 0);
+    recvAll(client, buf, PING_BYTES);
+    out.push_back(msSince(fresh ? t0 : sent));
     if (fresh) {
       close(client);
-      close(server);
-      client = server = -1;
+      client = -1;
     }
   }
-  if (client >= 0) {
-    close(client);
-    close(server);
-  }
-  close(listener);
+  if (client >= 0) close(client);
   return out;
 }
 
 std::vector<double> plainUdp(int samples, bool fresh) {
-  uint16_t echoPort, pingPort;
-  const int echo = plainUdp(&echoPort);
-  int ping = -1;
+  PlainEcho echo(false);
+  const sockaddr_in to = loopbackAddress(echo.port());
   std::vector<double> out;
+  char buf[PING_BYTES] = {};
+  int ping = -1;
   for (int i = 0; i < samples; ++i) {
     const Clock::time_point t0 = Clock::now();
-    if (ping < 0) ping = plainUdp(&pingPort);
-    const double round = plainUdpRound(ping, pingPort, echo, echoPort);
-    out.push_back(fresh ? msSince(t0) : round);
+    uint16_t port;
+    if (ping < 0) ping = plainUdp(&port);
+    const Clock::time_point sent = Clock::now();
+    sendto(ping, buf, PING_BYTES, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    recv(ping, buf, PING_BYTES, 0);
+    out.push_back(msSince(fresh ? t0 : sent));
     if (fresh) {
       close(ping);
       ping = -1;
     }
   }
   if (ping >= 0) close(ping);
-  close(echo);
   return out;
 }
 
