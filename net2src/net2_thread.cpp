@@ -128,8 +128,9 @@ void acceptConnection(int socket) {
   r->s.tcpSocket = connection;
   r->state = addState;
   sendEvent(NET2_TCPACCEPTEVENT, accepted, server->p.tcpPort);
-  // Its place may come before this pass's: the next one must not wait.
-  wakeThread();
+  // Watched at once, unless the application closed it during the event:
+  // its place may come before this pass's.
+  if (r->state == addState) addToSet(accepted);
 }
 
 // Receives into the free room of the connection's buffer; SDL_net's result.
