@@ -2,12 +2,15 @@
 BUILD_DIR          := build
 SANITIZE_BUILD_DIR := build-sanitize
 COVERAGE_BUILD_DIR := build-coverage
+WEB_BUILD_DIR      := build-web
 JOBS               ?= 2
+# Debian's emcc needs node-acorn from here.
+EMSCRIPTEN_ENV     = NODE_PATH=/usr/share/nodejs
 
 CMAKE_CONFIGURE = cmake -S . -B
 CTEST = scripts/with-display.sh ctest --output-on-failure -j $(JOBS) --test-dir
 
-.PHONY: all bootstrap build build-sanitize build-coverage build-fuzz run test-share test test-sanitize coverage bench fuzz soak clean
+.PHONY: all bootstrap build build-sanitize build-coverage build-fuzz run test-share test test-sanitize coverage bench fuzz soak web test-web clean
 
 all: build
 
@@ -64,6 +67,18 @@ build-fuzz: bootstrap
 
 fuzz: build-fuzz
 	scripts/fuzz.sh $(FUZZ_BUILD_DIR)
+
+# The demo as a web page (Emscripten) in build-web/, its data from the native build.
+web: build
+	@scripts/bootstrap.sh web
+	$(EMSCRIPTEN_ENV) emcmake $(CMAKE_CONFIGURE) $(WEB_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release \
+	  -DZEL_WEB_DATA=$(CURDIR)/$(BUILD_DIR)/data
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD_DIR) -j $(JOBS)
+
+# The web build played in Debian's Chromium through playwright-core.
+test-web: web
+	@scripts/bootstrap.sh web-test
+	scripts/test-web.sh $(WEB_BUILD_DIR)
 
 # The game and the network layer for SOAK_MINUTES (default 10).
 soak: build

@@ -6,6 +6,7 @@
 #include "zel_fatal.h"
 #include "zel_font.h"
 #include "zel_pixel_sdl.h"
+#include "zel_platform.h"
 
 SDL_Surface* ZEL_GrafboxSDL::screen = nullptr;
 int32_t ZEL_GrafboxSDL::profondeur = 0;
@@ -16,8 +17,10 @@ ZEL_Vector<ZEL_SurfaceSDL> ZEL_GrafboxSDL::all_surfaces_allocated;
 namespace {
 
 const Uint32 INIT_FLAGS = SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_NOPARACHUTE;
-// mdf and creatMode hold SDL 1.2's own bit values, which callers may read.
-static_assert(SDL_ANYFORMAT == 0x10000000 && SDL_FULLSCREEN == 0x80000000, "SDL 1.2 video flags");
+// mdf and creatMode hold SDL 1.2's own bit values, which callers may read
+// (the web build's SDL has its own: see zel_platform.h).
+static_assert(!ZEL_SDL_1_2_FLAGS || (SDL_ANYFORMAT == 0x10000000 && SDL_FULLSCREEN == 0x80000000),
+              "SDL 1.2 video flags");
 // The BMP header fields holding the image width and height.
 const long BMP_WIDTH_OFFSET = 18;
 const long BMP_HEIGHT_OFFSET = 22;

@@ -2,9 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 #include "fastevents.h"
-#include "net2.h"
+#include "net2_events.h"
 
 ZEL_InputSDL* ZEL_InputSDL::instance = nullptr;
 
@@ -69,25 +70,30 @@ void ZEL_InputSDL::updateTable() {
   while (FE_PollEvent(&event) != 0) applyEvent(event);
 }
 
-// The symbol as a plain number: a symbol outside SDL's enumeration is not
-// a valid SDLKey value to load.
-uint32_t ZEL_InputSDL::symbolOf(const SDL_Event& event) {
-  uint32_t sym;
-  static_assert(sizeof sym == sizeof event.key.keysym.sym, "SDLKey is 32-bit");
-  memcpy(&sym, &event.key.keysym.sym, sizeof sym);
-  return sym;
+namespace {
+
+// A key field as a plain number: a value outside SDL's enumeration is not a
+// valid enum value to load. SDL 1.2's fields are 32-bit; Emscripten's
+// modifiers are 16-bit.
+template <class Field>
+uint32_t asNumber(const Field& field) {
+  using Bits = std::conditional_t<sizeof(Field) == sizeof(uint16_t), uint16_t, uint32_t>;
+  static_assert(sizeof(Field) == sizeof(Bits), "a 16- or 32-bit key field");
+  Bits bits;
+  memcpy(&bits, &field, sizeof bits);
+  return bits;
 }
+
+}  // namespace
+
+uint32_t ZEL_InputSDL::symbolOf(const SDL_Event& event) { return asNumber(event.key.keysym.sym); }
 
 void ZEL_InputSDL::applyEvent(const SDL_Event& event) {
   switch (event.type) {
-    case SDL_KEYDOWN: {
-      uint32_t mod;
-      static_assert(sizeof mod == sizeof event.key.keysym.mod, "SDLMod is 32-bit");
-      memcpy(&mod, &event.key.keysym.mod, sizeof mod);
+    case SDL_KEYDOWN:
       // Always odd, so never 0 while held; only tested against 0.
-      setKey(symbolOf(event), static_cast<int32_t>(mod * 2 + 1));
+      setKey(symbolOf(event), static_cast<int32_t>(asNumber(event.key.keysym.mod) * 2 + 1));
       break;
-    }
     case SDL_KEYUP:
       setKey(symbolOf(event), 0);
       break;

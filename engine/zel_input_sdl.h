@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "zel_input_impl.h"
+#include "zel_platform.h"
 
 // The SDL input back end: drains SDL's event queue once per step into a
 // key table, mouse button states and the socket of the last network
@@ -14,7 +15,7 @@
 class ZEL_InputSDL : private ZEL_InputImpl {
  public:
   // Key symbols the table holds, 0 .. NB_KEYS - 1 (all of SDL 1.2's).
-  static constexpr int NB_KEYS = 400;
+  static constexpr int NB_KEYS = ZEL_KEY_SYMBOLS;
   static constexpr int NB_MOUSE_BUTTONS = 3;
 
   static ZEL_InputSDL* getInstance();

@@ -6,6 +6,7 @@
 
 #include "zel_fatal.h"
 #include "zel_pixel_sdl.h"
+#include "zel_platform.h"
 
 namespace {
 
@@ -107,14 +108,15 @@ ZEL_SurfaceSDL::~ZEL_SurfaceSDL() { SDL_FreeSurface(surface); }
 
 void ZEL_SurfaceSDL::setPixel(int x, int y, unsigned char r, unsigned char g, unsigned char b) {
   if (!zel_pixel::isInside(x, y, surface->w, surface->h)) return;  // before mapping: it costs
-  zel_pixel::store(surface, x, y, mapVisible(surface->format, black, r, g, b));
+  zel_pixel::store(surface, x, y, stored(mapVisible(surface->format, black, r, g, b)));
 }
 
 void ZEL_SurfaceSDL::setPixels(const unsigned char* rgbx) {
   zel_pixel::LockGuard lock(surface);
   if (!lock.isLocked()) return;
   const SDL_PixelFormat* f = surface->format;
-  if (f->BytesPerPixel == sizeof(Uint32) && (f->Rloss | f->Gloss | f->Bloss) == 0 && f->Amask == 0) {
+  if (!keyedOut && f->BytesPerPixel == sizeof(Uint32) && (f->Rloss | f->Gloss | f->Bloss) == 0 &&
+      f->Amask == 0) {
     // 8 bits a channel: every colour keeps its own value, black alone is black.
     const size_t rowBytes = static_cast<size_t>(surface->w) * ZEL_Surface::RGBX_BYTES;
     for (int y = 0; y < surface->h; ++y, rgbx += rowBytes) {
@@ -125,7 +127,7 @@ void ZEL_SurfaceSDL::setPixels(const unsigned char* rgbx) {
   }
   for (int y = 0; y < surface->h; ++y) {
     for (int x = 0; x < surface->w; ++x, rgbx += ZEL_Surface::RGBX_BYTES) {
-      zel_pixel::write(surface, x, y, mapVisible(surface->format, black, rgbx[0], rgbx[1], rgbx[2]));
+      zel_pixel::write(surface, x, y, stored(mapVisible(surface->format, black, rgbx[0], rgbx[1], rgbx[2])));
     }
   }
 }
@@ -135,7 +137,21 @@ void ZEL_SurfaceSDL::getPixel(int x, int y, unsigned char* r, unsigned char* g, 
 }
 
 void ZEL_SurfaceSDL::setTransparencyColor(unsigned char r, unsigned char g, unsigned char b) {
-  SDL_SetColorKey(surface, COLOR_KEY_FLAGS, SDL_MapRGB(surface->format, r, g, b));
+  const Uint32 key = SDL_MapRGB(surface->format, r, g, b);
+  SDL_SetColorKey(surface, COLOR_KEY_FLAGS, key);
+  if (ZEL_KEY_AS_ALPHA) keyOutAsAlpha(key);
+}
+
+void ZEL_SurfaceSDL::keyOutAsAlpha(Uint32 key) {
+  keyedOut = true;
+  keyValue = key;
+  zel_pixel::LockGuard lock(surface);
+  if (!lock.isLocked()) return;
+  for (int y = 0; y < surface->h; ++y) {
+    for (int x = 0; x < surface->w; ++x) {
+      zel_pixel::write(surface, x, y, stored(zel_pixel::read(surface, x, y)));
+    }
+  }
 }
 
 int ZEL_SurfaceSDL::getLargeur() { return surface->w; }

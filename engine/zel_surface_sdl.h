@@ -33,9 +33,18 @@ class ZEL_SurfaceSDL : public ZEL_Surface {
   SDL_Surface* getInternalData() { return surface; }
 
  private:
+  // Where SDL keys no colour out (zel_platform.h), the key colour's pixels
+  // are stored fully transparent instead, before and after it is set.
+  Uint32 stored(Uint32 value) const { return keyedOut && value == keyValue ? TRANSPARENT : value; }
+  void keyOutAsAlpha(Uint32 key);
+
+  static constexpr Uint32 TRANSPARENT = 0;
+
   SDL_Surface* surface;
   // The format's value of black, the transparent colour of loaded images.
   Uint32 black;
+  bool keyedOut = false;
+  Uint32 keyValue = 0;
 };
 
 #endif

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -25,11 +26,15 @@ const int PLAY_ONCE = 0;
 // Tries at one millisecond apart: the tick count leaves 0 within one.
 const int PAUSE_RETRIES = 3;
 
-const Uint32 RIFF = 0x46464952;    // "RIFF", read little-endian
-const Uint32 WAVE = 0x45564157;    // "WAVE"
-const int CHUNK_HEADER_BYTES = 8;  // a name and a length
-const Uint32 FMT = 0x20746D66;     // "fmt "
-const Uint32 PCM_FMT_BYTES = 16;   // tag, channels, rate, byte rate, block size, bits
+const Uint32 RIFF = 0x46464952;  // "RIFF", read little-endian
+const Uint32 WAVE = 0x45564157;  // "WAVE"
+// Far above any sample a game holds decoded in memory (a minute of CD
+// sound is 10 MiB); refused before reading.
+const long MAX_FILE_BYTES = 64L << 20;
+const size_t RIFF_HEADER_BYTES = 12;  // "RIFF", a length, "WAVE"
+const size_t CHUNK_HEADER_BYTES = 8;  // a name and a length
+const Uint32 FMT = 0x20746D66;        // "fmt "
+const Uint32 PCM_FMT_BYTES = 16;      // tag, channels, rate, byte rate, block size, bits
 const Uint16 PCM = 1;
 // The mixer converts with at most a few filters in a fixed table, one per
 // halving or doubling of the rate or channels: wider ranges overrun it.
@@ -37,46 +42,53 @@ const Uint16 MAX_CHANNELS_IN_FILE = 2;
 const Uint32 MIN_RATE = 4000;
 const Uint32 MAX_RATE = 192000;
 
+Uint16 le16(const Uint8* p) { return static_cast<Uint16>(p[0] | p[1] << 8); }
+Uint32 le32(const Uint8* p) { return le16(p) | static_cast<Uint32>(le16(p + 2)) << 16; }
+
 // True for the format chunk of 8- or 16-bit PCM, mono or stereo, at a rate
-// the mixer can convert; the stream is at the chunk's data.
-bool isPlainPcm(SDL_RWops* in, Uint32 length) {
+// the mixer can convert.
+bool isPlainPcm(const Uint8* chunk, Uint32 length) {
   if (length < PCM_FMT_BYTES) return false;
-  const Uint16 tag = SDL_ReadLE16(in);
-  const Uint16 channels = SDL_ReadLE16(in);
-  const Uint32 rate = SDL_ReadLE32(in);
-  SDL_ReadLE32(in);  // bytes a second
-  SDL_ReadLE16(in);  // bytes a frame
-  const Uint16 bits = SDL_ReadLE16(in);
+  const Uint16 tag = le16(chunk);
+  const Uint16 channels = le16(chunk + 2);
+  const Uint32 rate = le32(chunk + 4);
+  const Uint16 bits = le16(chunk + 14);  // after the bytes a second and a frame
   return tag == PCM && channels >= 1 && channels <= MAX_CHANNELS_IN_FILE && rate >= MIN_RATE &&
          rate <= MAX_RATE && (bits == 8 || bits == 16);
 }
 
-// True for a WAV stream of plain PCM whose chunks all fit it; reads from
-// its start and leaves it anywhere. The mixer would allocate a chunk's
-// announced length before finding the file short (or take a cut header's
-// length from garbage); its ADPCM decoders and its other formats' readers
-// trust their headers; its converter overruns on extreme formats.
-bool isSafeForMixer(SDL_RWops* in) {
-  const int end = SDL_RWseek(in, 0, RW_SEEK_END);
-  SDL_RWseek(in, 0, RW_SEEK_SET);
-  const Uint32 magic = SDL_ReadLE32(in);
-  SDL_ReadLE32(in);  // the RIFF length
-  bool safe = magic == RIFF && SDL_ReadLE32(in) == WAVE;
+// True for a WAV file of plain PCM whose chunks all fit it. The mixer would
+// allocate a chunk's announced length before finding the file short (or
+// take a cut header's length from garbage); its ADPCM decoders and its
+// other formats' readers trust their headers; its converter overruns on
+// extreme formats.
+bool isSafeForMixer(const std::vector<Uint8>& file) {
+  const size_t end = file.size();
+  if (end < RIFF_HEADER_BYTES || le32(file.data()) != RIFF || le32(file.data() + 8) != WAVE) return false;
   bool hasFormat = false;
-  for (int at = SDL_RWtell(in); safe && at < end; at = SDL_RWtell(in)) {
-    // The mixer takes a cut chunk header's missing length from whatever it reads.
-    safe = end - at >= CHUNK_HEADER_BYTES;
-    const Uint32 chunk = SDL_ReadLE32(in);
-    const Uint32 length = SDL_ReadLE32(in);
-    safe = safe && length <= static_cast<Uint32>(end - at - CHUNK_HEADER_BYTES);
-    if (safe && chunk == FMT) {
-      safe = isPlainPcm(in, length);
+  for (size_t at = RIFF_HEADER_BYTES; at < end;) {
+    if (end - at < CHUNK_HEADER_BYTES) return false;
+    const Uint32 chunk = le32(file.data() + at);
+    const Uint32 length = le32(file.data() + at + 4);
+    at += CHUNK_HEADER_BYTES;
+    if (length > end - at) return false;
+    if (chunk == FMT) {
+      if (!isPlainPcm(file.data() + at, length)) return false;
       hasFormat = true;
-      SDL_RWseek(in, at + CHUNK_HEADER_BYTES, RW_SEEK_SET);
     }
-    if (safe) SDL_RWseek(in, static_cast<int>(length + (length & 1)), RW_SEEK_CUR);  // padded to even
+    at += length + (length & 1);  // padded to even
   }
-  return safe && hasFormat;
+  return hasFormat;
+}
+
+// The whole file, or false when it cannot be read.
+bool readFile(const char* name, std::vector<Uint8>* bytes) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(fopen(name, "rb"), fclose);
+  if (f == nullptr || fseek(f.get(), 0, SEEK_END) != 0) return false;
+  const long size = ftell(f.get());
+  if (size < 0 || size > MAX_FILE_BYTES || fseek(f.get(), 0, SEEK_SET) != 0) return false;
+  bytes->resize(static_cast<size_t>(size));
+  return fread(bytes->data(), 1, bytes->size(), f.get()) == bytes->size();
 }
 
 struct ChunkDeleter {
@@ -147,14 +159,10 @@ bool FSOUND_Init(int mixrate, int maxchannels, unsigned int /*flags*/) {
 
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int memlength) {
   if (!mixer.open || index != FSOUND_FREE || name == nullptr || memlength != 0) return nullptr;
-  SDL_RWops* in = SDL_RWFromFile(name, "rb");
-  if (in == nullptr) return nullptr;
-  if (!isSafeForMixer(in)) {
-    SDL_RWclose(in);
-    return nullptr;
-  }
-  SDL_RWseek(in, 0, RW_SEEK_SET);
-  Mix_Chunk* chunk = Mix_LoadWAV_RW(in, 1);  // the mixer closes it
+  std::vector<Uint8> file;
+  if (!readFile(name, &file) || !isSafeForMixer(file)) return nullptr;
+  // The mixer takes the bytes it checked, and frees the stream.
+  Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
   if (chunk == nullptr) return nullptr;
   mixer.samples.emplace_back(new FSOUND_SAMPLE{chunk, (mode & FSOUND_LOOP_NORMAL) != 0});
   return mixer.samples.back().get();

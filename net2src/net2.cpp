@@ -375,9 +375,6 @@ void markForClose(int socket, unsigned typeMask) {
   wakeThread();
 }
 
-// Event data words carry small integers in pointer fields.
-int wordToInt(void* word) { return static_cast<int>(reinterpret_cast<intptr_t>(word)); }
-
 }  // namespace
 }  // namespace net2
 
@@ -559,13 +556,3 @@ void NET2_ResolveHost(IPaddress* ip, const char* name, int port) { resolveHost(i
 
 const char* NET2_GetError() { return error; }
 
-int NET2_GetEventType(const SDL_Event* e) { return e->user.code; }
-
-int NET2_GetSocket(const SDL_Event* e) { return wordToInt(e->user.data1); }
-
-int NET2_GetEventData(const SDL_Event* e) { return wordToInt(e->user.data2); }
-
-const char* NET2_GetEventError(const SDL_Event* e) {
-  if (e->type != SDL_USEREVENT || e->user.code != NET2_ERROREVENT) return nullptr;
-  return static_cast<const char*>(e->user.data2);
-}

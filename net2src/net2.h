@@ -4,6 +4,8 @@
 #include <SDL.h>
 #include <SDL_net.h>
 
+#include "net2_events.h"
+
 // Network events over SDL_net. Sockets are small integers; one background
 // thread watches them, buffers TCP data (1024 bytes per connection) and UDP
 // datagrams (256 per socket), and announces accepts, data, closes and errors
@@ -13,16 +15,6 @@
 //
 // Calls that fail return -1 (or null) and leave the reason in NET2_GetError().
 // Socket numbers that are out of range, free or of the wrong kind are refused.
-
-// Kinds of network events: the code of the SDL_USEREVENT that announces them.
-// data1 is always the socket number (or -1); data2 is given per kind.
-enum {
-  NET2_ERROREVENT = 0,       // data2: the error text
-  NET2_TCPACCEPTEVENT = 1,   // data1: the new connection; data2: the listening port
-  NET2_TCPRECEIVEEVENT = 2,  // data2: -1
-  NET2_TCPCLOSEEVENT = 3,    // data2: -1
-  NET2_UDPRECEIVEEVENT = 4   // data2: -1
-};
 
 // Starts the layer and its thread; 0, or -1 with nothing left behind.
 // A call while started returns 0.
@@ -58,12 +50,5 @@ void NET2_UDPFreePacket(UDPpacket* p);
 void NET2_ResolveHost(IPaddress* ip, const char* name, int port);
 // Text of the last failure of a call, or null.
 const char* NET2_GetError();
-
-// Decoding of a network event taken from the event queue.
-int NET2_GetEventType(const SDL_Event* e);
-int NET2_GetSocket(const SDL_Event* e);
-int NET2_GetEventData(const SDL_Event* e);
-// The error text of a NET2_ERROREVENT; null for any other event.
-const char* NET2_GetEventError(const SDL_Event* e);
 
 #endif

@@ -1,8 +1,19 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the game need.
-# As root it installs what is missing; otherwise it prints the apt-get line.
+# Installs the Debian packages the build, the tests and the game need, or
+# with an argument those of the web build (web) or of its test in a
+# browser (web-test); --check GROUP only says (status) whether they are all
+# there. As root it installs what is missing; otherwise it prints the
+# apt-get line.
 set -euo pipefail
 
+check_only=false
+if [[ "${1:-}" == --check ]]; then
+  check_only=true
+  shift
+fi
+
+WEB_PACKAGES=(emscripten)
+WEB_TEST_PACKAGES=(chromium nodejs npm python3)
 PACKAGES=(
   cmake g++ make pkg-config
   libsdl1.2-dev libsdl-net1.2-dev libsdl-mixer1.2-dev
@@ -17,6 +28,11 @@ PACKAGES=(
   clang libclang-rt-14-dev
 )
 
+case "${1:-}" in
+  web) PACKAGES=("${WEB_PACKAGES[@]}") ;;
+  web-test) PACKAGES=("${WEB_TEST_PACKAGES[@]}") ;;
+esac
+
 missing=()
 for p in "${PACKAGES[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
@@ -24,6 +40,7 @@ for p in "${PACKAGES[@]}"; do
 done
 
 [[ ${#missing[@]} -eq 0 ]] && exit 0
+$check_only && exit 1
 
 if [[ $(id -u) -ne 0 ]]; then
   echo "bootstrap: missing packages: ${missing[*]}" >&2
