@@ -8,9 +8,15 @@
 
 namespace {
 
+// The browser's timers come late by up to about this much: the last of a
+// wait is spun.
+const uint32_t SPIN_MS = 1;
+
 // Sleeps until ms milliseconds have passed since start.
 void sleepUntilElapsed(uint32_t start, uint32_t ms) {
-  for (uint32_t elapsed; (elapsed = SDL_GetTicks() - start) < ms;) emscripten_sleep(ms - elapsed);
+  for (uint32_t elapsed; (elapsed = SDL_GetTicks() - start) < ms;) {
+    if (ms - elapsed > SPIN_MS) emscripten_sleep(ms - elapsed - SPIN_MS);
+  }
 }
 
 }  // namespace

@@ -67,8 +67,11 @@ check(changed > MIN_SCROLLED_PIXELS, 'Right scrolls the view', `${changed} pixel
 const bullets = (p) => p.slice(0, CAPTION_TOP * WIDTH).filter((v) => BULLET_COLOURS.includes(v)).length;
 const idle = bullets(await pixels());
 await page.keyboard.down('Space');
-await page.waitForTimeout(300);
-const shooting = bullets(await pixels());
+let shooting = 0;  // the most bullet pixels in a frame, looked at for a second
+for (let look = 0; look < 20 && shooting === 0; look++) {
+  await page.waitForTimeout(50);
+  shooting = Math.max(shooting, bullets(await pixels()));
+}
 await shot('03-shooting');
 await page.keyboard.up('Space');
 check(idle === 0 && shooting > 0, 'Space shoots', `bullet pixels ${idle} before, ${shooting} while held`);
