@@ -60,22 +60,13 @@ bool recvAll(int fd, char* buf, int n) {
   return true;
 }
 
-int plainListen(uint16_t* port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+// A socket of the type on a free loopback port; a TCP one listens.
+int plainSocket(int type, uint16_t* port) {
+  const int fd = socket(AF_INET, type, 0);
   sockaddr_in a = loopbackAddress(0);
   socklen_t len = sizeof a;
   bind(fd, reinterpret_cast<sockaddr*>(&a), len);
-  listen(fd, SOMAXCONN);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  *port = ntohs(a.sin_port);
-  return fd;
-}
-
-int plainUdp(uint16_t* port) {
-  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a = loopbackAddress(0);
-  socklen_t len = sizeof a;
-  bind(fd, reinterpret_cast<sockaddr*>(&a), len);
+  if (type == SOCK_STREAM) listen(fd, SOMAXCONN);
   getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
   *port = ntohs(a.sin_port);
   return fd;
@@ -86,7 +77,7 @@ int plainUdp(uint16_t* port) {
 // datagram to its sender (UDP), until stopped.
 class PlainEcho {
  public:
-  explicit PlainEcho(bool tcp) : tcp_(tcp), fd_(tcp ? plainListen(&port_) : plainUdp(&port_)) {
+  explicit PlainEcho(bool tcp) : tcp_(tcp), fd_(plainSocket(tcp ? SOCK_STREAM : SOCK_DGRAM, &port_)) {
     thread_ = std::thread([this] { tcp_ ? serveTcp() : serveUdp(); });
   }
   ~PlainEcho() {
@@ -160,7 +151,7 @@ std::vector<double> plainUdp(int samples, bool fresh) {
   for (int i = 0; i < samples; ++i) {
     const Clock::time_point t0 = Clock::now();
     uint16_t port;
-    if (ping < 0) ping = plainUdp(&port);
+    if (ping < 0) ping = plainSocket(SOCK_DGRAM, &port);
     const Clock::time_point sent = Clock::now();
     sendto(ping, buf, PING_BYTES, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     recv(ping, buf, PING_BYTES, 0);
@@ -387,7 +378,7 @@ std::vector<double> layerBeside(App& app, bool tcp) {
 
 std::vector<double> plainBeside(bool tcp) {
   uint16_t port;
-  const int busy = tcp ? plainListen(&port) : plainUdp(&port);
+  const int busy = plainSocket(tcp ? SOCK_STREAM : SOCK_DGRAM, &port);
   std::atomic<bool> stop{false};
   std::vector<double> out;
   {
