@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <thread>
 
@@ -220,4 +221,49 @@ TEST(TwoPlayersTest, BothSidesRecordTheSameGameAndASilentSideIsLeftBehind) {
       << describe(alone.result);
   const ChildResult replay = runGame(DATA_DIR, {"--replay", dir.file("alone.stream"), "--fast"}, NO_WINDOW);
   EXPECT_EQ(replay.out, BANNER + std::string("replay: 1003 steps, identical\n")) << describe(replay);
+}
+
+// A hand-made other side that keeps to the protocol but reports another state after step 100: the host
+// ends out of sync and leaves its stream.
+TEST(TwoPlayersTest, AnotherStateAtACheckEndsTheGameOutOfSync) {
+  TempDir dir;
+  const uint16_t port = freePort(SOCK_DGRAM);
+  const std::string still = writeScript(dir, "still", 300, 0, 0);
+  Side host({"--host", std::to_string(port), "--replay", still, "--record", dir.file("host.stream")}, "0");
+  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in at = loopbackAddress(0), to = loopbackAddress(port);
+  socklen_t length = sizeof at;
+  bind(fd, reinterpret_cast<const sockaddr*>(&at), length);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&at), &length);
+  const timeval wait = {0, 100 * 1000};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+  std::vector<uint8_t> hello = {'Z', 'P', 1};
+  zel_le::append16(hello, ntohs(at.sin_port));
+  zel_le::append64(hello, zel_le::get64(readFile(GOLDEN).data() + DATA_HASH_AT));
+  uint8_t in[64];
+  // Hellos until welcomed, then steps for the host's; until it has been silent for 2 s, 30 s at the most.
+  bool welcomed = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  for (int silent = 0; silent < 20 && std::chrono::steady_clock::now() < deadline;) {
+    const ssize_t n = recv(fd, in, sizeof in, 0);
+    welcomed = welcomed || (n > 2 && in[2] == 2);
+    silent = n > 0 || !welcomed ? 0 : silent + 1;
+    std::vector<uint8_t> reply = welcomed ? std::vector<uint8_t>() : hello;  // empty: ignored
+    if (n >= 8 && in[2] == 3) {  // the host's steps: as many of ours, all still, and a wrong check at 100
+      const uint32_t end = zel_le::get32(in + 3) + in[7], first = end > 16 ? end - 16 : 0;
+      reply = {'Z', 'P', 3};
+      zel_le::append32(reply, first);
+      reply.push_back(static_cast<uint8_t>(end - first));
+      reply.resize(reply.size() + end - first, 0);
+      zel_le::append32(reply, 100);
+      zel_le::append64(reply, 1);
+    }
+    sendto(fd, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  }
+  close(fd);
+  host.running.join();
+  EXPECT_EQ(std::make_tuple(host.result.exitCode, host.result.out),
+            std::make_tuple(1, BANNER + std::string("out of sync at step 100\n")))
+      << describe(host.result);
+  EXPECT_GT(readFile(dir.file("host.stream")).size(), 24u);
 }
