@@ -25,7 +25,7 @@ const int NOTICE_Y = 200;  // mid-screen, above the caption
 }  // namespace
 
 DemoGame::DemoGame(Steering steering, int viewed)
-    : timer(new ZEL_TimerSDL()), playerCount_(steering == TWO_HELD ? 2 : 1) {
+    : timer(new ZEL_TimerSDL()) {
   timer->setRate(demo::RATE);
   grafbox = new ZEL_GrafboxSDL(demo::SCREEN_WIDTH, demo::SCREEN_HEIGHT, demo::SCREEN_DEPTH, false);
   grafbox->init_graf();
@@ -96,7 +96,7 @@ uint64_t DemoGame::stateHash() {
     }
   }
   // With two, each side's view follows its own player: not the game's state.
-  if (playerCount_ == 1) {
+  if (players[1] == nullptr) {
     h.addNumber(view->get_xscreen_world());
     h.addNumber(view->get_yscreen_world());
   }

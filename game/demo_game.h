@@ -46,7 +46,6 @@ class DemoGame {
   // player, the view too.
   uint64_t stateHash();
 
-  int playerCount() const { return playerCount_; }
   void setCaption(const std::string& text) { caption = text; }
 
   ZEL_TimerSDL* timer;
@@ -56,7 +55,6 @@ class DemoGame {
   player1* players[MAX_PLAYERS] = {};
 
  private:
-  int playerCount_;
   ZEL_TileMap* tileMap;
   ZEL_SoundBox* sound;
   ZEL_Space* space;

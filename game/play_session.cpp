@@ -65,7 +65,7 @@ int record(const std::string& file) {
   return saveStream(stream, file) ? 0 : 1;
 }
 
-bool loadPlayable(const std::string& file, InputStream* stream) {
+bool loadPlayable(const std::string& file, uint64_t data, InputStream* stream) {
   std::string error;
   if (!InputStream::load(file, stream, &error)) {
     fprintf(stderr, "replay: %s\n", error.c_str());
@@ -76,7 +76,7 @@ bool loadPlayable(const std::string& file, InputStream* stream) {
             static_cast<unsigned>(stream->header().rate), demo::RATE);
     return false;
   }
-  if (stream->header().dataHash != dataHash()) {
+  if (stream->header().dataHash != data) {
     fprintf(stderr, "replay: %s was recorded with other data files\n", file.c_str());
     return false;
   }
@@ -85,7 +85,7 @@ bool loadPlayable(const std::string& file, InputStream* stream) {
 
 int replay(const std::string& file, bool fast) {
   InputStream stream({});
-  if (!loadPlayable(file, &stream)) return 1;
+  if (!loadPlayable(file, dataHash(), &stream)) return 1;
   const int players = stream.header().players;
   DemoGame game(players == 2 ? DemoGame::TWO_HELD : DemoGame::ONE_HELD);
   InputStream::Reader reader(stream);

@@ -22,9 +22,9 @@ int record(const std::string& file);
 // goes, showing only its last frame; 0 when every check agrees.
 int replay(const std::string& file, bool fast);
 
-// The stream in file, if this game can play it; else false after saying
-// why ("replay: ...").
-bool loadPlayable(const std::string& file, InputStream* stream);
+// The stream in file, if this game can play it on the data files of hash
+// data; else false after saying why ("replay: ...").
+bool loadPlayable(const std::string& file, uint64_t data, InputStream* stream);
 
 // Writes stream to file; false after saying why ("record: ...").
 bool saveStream(const InputStream& stream, const std::string& file);

@@ -105,13 +105,13 @@ bool playInStep(DemoGame& game, Lockstep& net, LocalInputs& local, InputStream& 
 }  // namespace
 
 int twoPlayers(const PlayOptions& options) {
+  const uint64_t data = dataHash();
   InputStream script({});
   const bool scripted = !options.replay.empty();
-  if (scripted && !loadPlayable(options.replay, &script)) return 1;
+  if (scripted && !loadPlayable(options.replay, data, &script)) return 1;
   const bool hosting = options.mode == PlayOptions::HOST;
   const int me = hosting ? 0 : 1;
   DemoGame game(DemoGame::TWO_HELD, me);
-  const uint64_t data = dataHash();
   Lockstep net(hosting, options.host, options.port, data);
   LocalInputs local(game, scripted ? &script : nullptr);
   if (!waitFor(game, net, local, 0)) return 0;
