@@ -118,50 +118,34 @@ class PlainEcho {
   std::thread thread_;
 };
 
-std::vector<double> plainTcp(int samples, bool fresh) {
-  PlainEcho echo(true);
-  std::vector<double> out;
-  char buf[PING_BYTES] = {};
-  int client = -1;
-  for (int i = 0; i < samples; ++i) {
-    const Clock::time_point t0 = Clock::now();
-    if (client < 0) {
-      client = plainConnect(echo.port());
-      noDelay(client);
-    }
-    const Clock::time_point sent = Clock::now();
-    send(client, buf, PING_BYTES, 0);
-    recvAll(client, buf, PING_BYTES);
-    out.push_back(msSince(fresh ? t0 : sent));
-    if (fresh) {
-      close(client);
-      client = -1;
-    }
-  }
-  if (client >= 0) close(client);
-  return out;
+// A socket whose sends go to the echo: a TCP connection, or a UDP socket
+// connected to it.
+int plainPinger(bool tcp, uint16_t port) {
+  const int fd = socket(AF_INET, tcp ? SOCK_STREAM : SOCK_DGRAM, 0);
+  const sockaddr_in to = loopbackAddress(port);
+  connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  if (tcp) noDelay(fd);
+  return fd;
 }
 
-std::vector<double> plainUdp(int samples, bool fresh) {
-  PlainEcho echo(false);
-  const sockaddr_in to = loopbackAddress(echo.port());
+std::vector<double> plainPing(bool tcp, int samples, bool fresh) {
+  PlainEcho echo(tcp);
   std::vector<double> out;
   char buf[PING_BYTES] = {};
-  int ping = -1;
+  int pinger = -1;
   for (int i = 0; i < samples; ++i) {
     const Clock::time_point t0 = Clock::now();
-    uint16_t port;
-    if (ping < 0) ping = plainSocket(SOCK_DGRAM, &port);
+    if (pinger < 0) pinger = plainPinger(tcp, echo.port());
     const Clock::time_point sent = Clock::now();
-    sendto(ping, buf, PING_BYTES, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-    recv(ping, buf, PING_BYTES, 0);
+    send(pinger, buf, PING_BYTES, 0);
+    recvAll(pinger, buf, PING_BYTES);  // a datagram comes whole
     out.push_back(msSince(fresh ? t0 : sent));
     if (fresh) {
-      close(ping);
-      ping = -1;
+      close(pinger);
+      pinger = -1;
     }
   }
-  if (ping >= 0) close(ping);
+  if (pinger >= 0) close(pinger);
   return out;
 }
 
@@ -172,7 +156,8 @@ std::vector<double> plainUdp(int samples, bool fresh) {
 struct App {
   int echoTcp = -1, pingTcp = -1, echoUdp = -1, pingUdp = -1, busy = -1;
   uint16_t echoUdpPort = 0, pingUdpPort = 0;
-  int got = 0;  // bytes (TCP) or datagrams (UDP) of the reply so far
+  IPaddress pingUdpAddress = {};  // where the echo answers
+  int got = 0;                    // bytes (TCP) or datagrams (UDP) of the reply so far
 
   void echoBack(int socket) {
     char buf[TCP_BUFFER];
@@ -183,9 +168,7 @@ struct App {
       if (socket == pingUdp) {
         ++got;
       } else if (socket == echoUdp) {
-        IPaddress back;
-        NET2_ResolveHost(&back, "127.0.0.1", pingUdpPort);
-        NET2_UDPSend(&back, reinterpret_cast<char*>(p->data), p->len);
+        NET2_UDPSend(&pingUdpAddress, reinterpret_cast<char*>(p->data), p->len);
       }
     }
   }
@@ -290,6 +273,7 @@ std::vector<double> layerUdp(App& app, int samples, bool fresh) {
     const Clock::time_point t0 = Clock::now();
     if (app.pingUdp < 0) {
       app.pingUdpPort = freePort(SOCK_DGRAM);
+      NET2_ResolveHost(&app.pingUdpAddress, "127.0.0.1", app.pingUdpPort);
       app.pingUdp = NET2_UDPAcceptOn(app.pingUdpPort, PING_BYTES);
     }
     const double round = layerUdpRound(app);
@@ -391,7 +375,7 @@ std::vector<double> plainBeside(bool tcp) {
         SDL_Delay(FRAME_MS);
       }
     });
-    out = tcp ? plainTcp(BESIDE_SAMPLES, false) : plainUdp(BESIDE_SAMPLES, false);
+    out = plainPing(tcp, BESIDE_SAMPLES, false);
     stop = true;
     reader.join();
     if (tcp) close(conn);
@@ -422,10 +406,14 @@ int main() {
   }
   App app;
   printf("64-byte ping-pong on loopback (goal: 1.5 x plain + 0.1 ms)\n");
-  report("TCP ping, steady (net2)", layerTcp(app, STEADY_SAMPLES, false), plainTcp(STEADY_SAMPLES, false));
-  report("UDP ping, steady (net2)", layerUdp(app, STEADY_SAMPLES, false), plainUdp(STEADY_SAMPLES, false));
-  report("TCP ping, first reply (net2)", layerTcp(app, FIRST_SAMPLES, true), plainTcp(FIRST_SAMPLES, true));
-  report("UDP ping, first reply (net2)", layerUdp(app, FIRST_SAMPLES, true), plainUdp(FIRST_SAMPLES, true));
+  report("TCP ping, steady (net2)", layerTcp(app, STEADY_SAMPLES, false),
+         plainPing(true, STEADY_SAMPLES, false));
+  report("UDP ping, steady (net2)", layerUdp(app, STEADY_SAMPLES, false),
+         plainPing(false, STEADY_SAMPLES, false));
+  report("TCP ping, first reply (net2)", layerTcp(app, FIRST_SAMPLES, true),
+         plainPing(true, FIRST_SAMPLES, true));
+  report("UDP ping, first reply (net2)", layerUdp(app, FIRST_SAMPLES, true),
+         plainPing(false, FIRST_SAMPLES, true));
   report("TCP ping, beside a busy socket (net2)", layerBeside(app, true), plainBeside(true));
   report("UDP ping, beside a busy socket (net2)", layerBeside(app, false), plainBeside(false));
   NET2_Quit();
